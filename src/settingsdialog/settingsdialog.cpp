@@ -1,0 +1,180 @@
+#include "settingsdialog.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int lowestSpeed = 1;
+constexpr int highestSpeed = 100;
+
+QHBoxLayout *speedRow(QSlider *slider, QSpinBox *spinBox, int value)
+{
+    slider->setOrientation(Qt::Horizontal);
+    slider->setRange(lowestSpeed, highestSpeed);
+    slider->setValue(value);
+    slider->setTickPosition(QSlider::TicksBelow);
+    slider->setTickInterval(10);
+    spinBox->setRange(lowestSpeed, highestSpeed);
+    spinBox->setValue(value);
+    spinBox->setSuffix(QStringLiteral(" px"));
+    spinBox->setMinimumWidth(80);
+
+    auto *row = new QHBoxLayout;
+    row->addWidget(slider);
+    row->addWidget(spinBox);
+    return row;
+}
+
+QPushButton *presetButton(const QString &text, const QString &styleSheet, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setStyleSheet(styleSheet);
+    return button;
+}
+
+QHBoxLayout *buttonRow(std::initializer_list<QPushButton *> buttons)
+{
+    auto *row = new QHBoxLayout;
+    for (QPushButton *button : buttons)
+        row->addWidget(button);
+    return row;
+}
+
+} // namespace
+
+SettingsDialog::SettingsDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("DVD Speed Setting"));
+    setModal(true);
+    setFixedSize(520, 450);
+    setupUi();
+
+    connect(minSpeedSlider, &QSlider::valueChanged, minSpeedSpinBox, &QSpinBox::setValue);
+    connect(minSpeedSpinBox, &QSpinBox::valueChanged, minSpeedSlider, &QSlider::setValue);
+    connect(minSpeedSpinBox, &QSpinBox::valueChanged, this, &SettingsDialog::onMinSpeedChanged);
+    connect(maxSpeedSlider, &QSlider::valueChanged, maxSpeedSpinBox, &QSpinBox::setValue);
+    connect(maxSpeedSpinBox, &QSpinBox::valueChanged, maxSpeedSlider, &QSlider::setValue);
+    connect(maxSpeedSpinBox, &QSpinBox::valueChanged, this, &SettingsDialog::onMaxSpeedChanged);
+    connect(resetButton, &QPushButton::clicked, this, &SettingsDialog::resetToDefaults);
+    connect(okButton, &QPushButton::clicked, this, &SettingsDialog::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &SettingsDialog::reject);
+    connect(slowButton, &QPushButton::clicked, this, &SettingsDialog::setSlowPreset);
+    connect(normalButton, &QPushButton::clicked, this, &SettingsDialog::setNormalPreset);
+    connect(fastButton, &QPushButton::clicked, this, &SettingsDialog::setFastPreset);
+    connect(veryFastButton, &QPushButton::clicked, this, &SettingsDialog::setVeryFastPreset);
+    connect(extremeButton, &QPushButton::clicked, this, &SettingsDialog::setExtremePreset);
+}
+
+SettingsDialog::~SettingsDialog() = default;
+
+void SettingsDialog::setupUi()
+{
+    mainLayout = new QVBoxLayout(this);
+    speedGroup = new QGroupBox(QStringLiteral("DVD Movement Speed Settings"), this);
+    auto *groupLayout = new QVBoxLayout(speedGroup);
+
+    minSpeedLabel = new QLabel(QStringLiteral("Minimum Speed (pixels/frame):"), this);
+    groupLayout->addWidget(minSpeedLabel);
+    minSpeedSlider = new QSlider(this);
+    minSpeedSpinBox = new QSpinBox(this);
+    groupLayout->addLayout(speedRow(minSpeedSlider, minSpeedSpinBox, 2));
+
+    maxSpeedLabel = new QLabel(QStringLiteral("Maximum Speed (pixels/frame):"), this);
+    groupLayout->addWidget(maxSpeedLabel);
+    maxSpeedSlider = new QSlider(this);
+    maxSpeedSpinBox = new QSpinBox(this);
+    groupLayout->addLayout(speedRow(maxSpeedSlider, maxSpeedSpinBox, 4));
+
+    groupLayout->addWidget(new QLabel(QStringLiteral("Quick Settings:"), this));
+    slowButton = presetButton(QStringLiteral("Slow (1-3)"),
+                              QStringLiteral("QPushButton { background-color: #e8f5e8; }"), this);
+    normalButton = presetButton(QStringLiteral("Normal (2-4)"),
+                                QStringLiteral("QPushButton { background-color: #e8f0ff; }"), this);
+    fastButton = presetButton(QStringLiteral("Fast (5-15)"),
+                              QStringLiteral("QPushButton { background-color: #fff0e8; }"), this);
+    groupLayout->addLayout(buttonRow({ slowButton, normalButton, fastButton }));
+    veryFastButton =
+            presetButton(QStringLiteral("Super Fast (20-50)"),
+                         QStringLiteral("QPushButton { background-color: #ffe8e8; }"), this);
+    extremeButton = presetButton(QStringLiteral("Extreme Fast (50-100)"),
+                                 QStringLiteral("QPushButton { background-color: #ff8888; color: "
+                                                "white; font-weight: bold; }"),
+                                 this);
+    groupLayout->addLayout(buttonRow({ veryFastButton, extremeButton }));
+
+    auto *note = new QLabel(
+            QStringLiteral("Set the speed range for DVD screensaver-like movements.\n"
+                           "The actual speed is determined randomly within this range.\n"
+                           "You can set it up to 100 pixels per frame."),
+            this);
+    note->setWordWrap(true);
+    note->setStyleSheet(QStringLiteral("color: gray; font-size: 11px;"));
+    groupLayout->addWidget(note);
+    mainLayout->addWidget(speedGroup);
+
+    resetButton = new QPushButton(QStringLiteral("Set to Default"), this);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    auto *actionRow = new QHBoxLayout;
+    actionRow->addWidget(resetButton);
+    actionRow->addStretch(0);
+    actionRow->addWidget(okButton);
+    actionRow->addWidget(cancelButton);
+    mainLayout->addLayout(actionRow);
+}
+
+// Minimum first: any ordered pair then ends exactly as given, whatever the range was before.
+void SettingsDialog::setRange(int minimum, int maximum)
+{
+    minSpeedSpinBox->setValue(minimum);
+    maxSpeedSpinBox->setValue(maximum);
+}
+
+void SettingsDialog::onMinSpeedChanged(int value)
+{
+    if (value > maxSpeedSpinBox->value())
+        maxSpeedSpinBox->setValue(value);
+}
+
+void SettingsDialog::onMaxSpeedChanged(int value)
+{
+    if (value < minSpeedSpinBox->value())
+        minSpeedSpinBox->setValue(value);
+}
+
+void SettingsDialog::resetToDefaults()
+{
+    setRange(2, 4);
+}
+
+void SettingsDialog::setSlowPreset()
+{
+    setRange(1, 3);
+}
+
+void SettingsDialog::setNormalPreset()
+{
+    setRange(2, 4);
+}
+
+void SettingsDialog::setFastPreset()
+{
+    setRange(5, 15);
+}
+
+void SettingsDialog::setVeryFastPreset()
+{
+    setRange(20, 50);
+}
+
+void SettingsDialog::setExtremePreset()
+{
+    setRange(50, 100);
+}
