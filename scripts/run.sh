@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds Velmoran and runs it. Without a display it runs on a virtual one for a few seconds
+# instead, and saves a screenshot of that screen.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck source=packages.sh
+source "$root/scripts/packages.sh"
+
+if [[ -n ${DISPLAY:-} || -n ${WAYLAND_DISPLAY:-} ]]; then
+    "$root/scripts/deps.sh" "${build_packages[@]}"
+    "$root/scripts/build.sh"
+    exec "$root/build/src/Velmoran"
+fi
+
+"$root/scripts/deps.sh" "${build_packages[@]}" "${display_packages[@]}"
+"$root/scripts/build.sh"
+exec "$root/scripts/xsession.sh" "$root/scripts/screenshot.sh" "$root/build/src/Velmoran" \
+    "$root/build/velmoran-screenshot.png"

@@ -1,0 +1,186 @@
+#include "desktop.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QThread>
+
+QString runTool(const QString &program, const QStringList &arguments, int timeoutMs)
+{
+    QProcess tool;
+    tool.start(program, arguments);
+    if (!tool.waitForFinished(timeoutMs)) {
+        tool.kill();
+        tool.waitForFinished(1000);
+        return QString();
+    }
+    return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+}
+
+namespace {
+
+template<typename Condition> bool waitFor(Condition condition, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+} // namespace
+
+Desktop::Desktop()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
+    app.setProcessEnvironment(environment);
+    app.setProgram(QStringLiteral(VELMORAN_BINARY));
+}
+
+Desktop::~Desktop()
+{
+    if (isRunning()) {
+        app.kill();
+        app.waitForFinished(5000);
+    }
+}
+
+bool Desktop::start()
+{
+    app.start();
+    if (!app.waitForStarted(10000))
+        return false;
+    return waitFor(
+        [this] {
+            window = findWindow(QStringLiteral("^Velmoran$"));
+            return !window.isEmpty() && geometry().width() == 280;
+        },
+        15000);
+}
+
+int Desktop::close()
+{
+    runTool(QStringLiteral("wmctrl"), { QStringLiteral("-i"), QStringLiteral("-c"), window });
+    if (!app.waitForFinished(10000))
+        return -1;
+    return app.exitStatus() == QProcess::NormalExit ? app.exitCode() : -1;
+}
+
+// The client area in root coordinates, as xwininfo reports it.
+QRect Desktop::geometry(const QString &id) const
+{
+    const QString info = runTool(
+        QStringLiteral("xwininfo"), { QStringLiteral("-id"), id.isEmpty() ? window : id });
+    const auto field = [&info](const char *name) {
+        const QRegularExpression pattern(
+            QStringLiteral("%1:\\s*(-?\\d+)").arg(QLatin1String(name)));
+        return pattern.match(info).captured(1).toInt();
+    };
+    return { field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
+        field("Height") };
+}
+
+QPoint Desktop::frameTopLeft() const
+{
+    // "_NET_FRAME_EXTENTS(CARDINAL) = left, right, top, bottom"
+    const QStringList extents = runTool(QStringLiteral("xprop"),
+        { QStringLiteral("-id"), window, QStringLiteral("_NET_FRAME_EXTENTS") })
+                                    .section('=', 1)
+                                    .split(',');
+    const QPoint offset(extents.value(0).toInt(), extents.value(2).toInt());
+    return geometry().topLeft() - offset;
+}
+
+QString Desktop::findWindow(const QString &title) const
+{
+    return runTool(QStringLiteral("xdotool"),
+        { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+            title })
+        .section('\n', 0, 0);
+}
+
+QString Desktop::readText() const
+{
+    const QString image = home.filePath(QStringLiteral("window.png"));
+    runTool(QStringLiteral("import"),
+        { QStringLiteral("-window"), window, QStringLiteral("-resize"), QStringLiteral("300%"),
+            image });
+    return runTool(QStringLiteral("tesseract"), { image, QStringLiteral("stdout") });
+}
+
+void Desktop::activate() const
+{
+    runTool(QStringLiteral("xdotool"),
+        { QStringLiteral("windowactivate"), QStringLiteral("--sync"), window });
+}
+
+void Desktop::key(const QString &keys) const
+{
+    runTool(QStringLiteral("xdotool"), QStringList { QStringLiteral("key") } + keys.split(' '));
+}
+
+void Desktop::type(const QString &text) const
+{
+    runTool(QStringLiteral("xdotool"), { QStringLiteral("type"), text });
+}
+
+void Desktop::rightClick(const QPoint &at) const
+{
+    runTool(QStringLiteral("xdotool"),
+        { QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(at.x()),
+            QString::number(at.y()), QStringLiteral("click"), QStringLiteral("3") });
+}
+
+void Desktop::click(const QPoint &globalAt) const
+{
+    runTool(QStringLiteral("xdotool"),
+        { QStringLiteral("mousemove"), QString::number(globalAt.x()), QString::number(globalAt.y()),
+            QStringLiteral("click"), QStringLiteral("1") });
+}
+
+// The context menu is an unnamed, unmanaged window of the program's own class.
+QString Desktop::popupMenu() const
+{
+    const QStringList ids = runTool(QStringLiteral("xdotool"),
+        { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"),
+            QStringLiteral("Velmoran") })
+                                .split('\n', Qt::SkipEmptyParts);
+    for (const QString &id : ids) {
+        if (id != window && geometry(id).width() > 50)
+            return id;
+    }
+    return QString();
+}
+
+QString Desktop::settingsPath() const
+{
+    return home.filePath(QStringLiteral(".config/Velmoran/Brisquel.conf"));
+}
+
+QByteArray Desktop::settingsFile() const
+{
+    QFile file(settingsPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void Desktop::writeSettings(const QByteArray &contents) const
+{
+    QDir().mkpath(QFileInfo(settingsPath()).path());
+    QFile file(settingsPath());
+    if (file.open(QIODevice::WriteOnly))
+        file.write(contents);
+}
+
+// The window with the frame that the window manager draws around it.
+QString Desktop::screenshot(const QString &path) const
+{
+    return runTool(QStringLiteral("import"),
+        { QStringLiteral("-frame"), QStringLiteral("-window"), window, path });
+}

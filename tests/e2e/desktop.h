@@ -1,0 +1,47 @@
+#ifndef DESKTOP_H
+#define DESKTOP_H
+
+#include <QProcess>
+#include <QRect>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// Drives the real Velmoran binary on the current X display as a user would, through xdotool
+// and wmctrl. Every helper process is bounded in time; the program is killed if it outlives us.
+class Desktop
+{
+public:
+    Desktop();
+    ~Desktop();
+
+    bool start();
+    int close(); // the exit code, or -1 when the program did not end by itself
+    bool isRunning() const { return app.state() != QProcess::NotRunning; }
+
+    QString windowId() const { return window; }
+    QRect geometry(const QString &id = QString()) const;
+    QPoint frameTopLeft() const; // where the program placed its window, frame included
+    QString findWindow(const QString &title) const;
+    QString readText() const; // what the window shows, by OCR
+
+    void activate() const;
+    void key(const QString &keys) const;
+    void type(const QString &text) const;
+    void rightClick(const QPoint &at) const;
+    void click(const QPoint &globalAt) const;
+    QString popupMenu() const;
+
+    QString settingsPath() const;
+    QByteArray settingsFile() const;
+    void writeSettings(const QByteArray &contents) const;
+    QString screenshot(const QString &path) const;
+
+private:
+    QTemporaryDir home;
+    QProcess app;
+    QString window;
+};
+
+QString runTool(const QString &program, const QStringList &arguments, int timeoutMs = 10000);
+
+#endif // DESKTOP_H

@@ -1,0 +1,203 @@
+#include "desktop.h"
+
+#include <QSet>
+#include <QtTest>
+
+namespace {
+
+const QRect screenRect(0, 0, 1920, 1080);
+
+QSet<QPoint> positionsOver(const Desktop &desktop, int samples)
+{
+    QSet<QPoint> positions;
+    for (int i = 0; i < samples; ++i) {
+        positions.insert(desktop.frameTopLeft());
+        QTest::qWait(40);
+    }
+    return positions;
+}
+
+} // namespace
+
+class TestRealWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void showsBouncingWindowAndExitsCleanly();
+    void dvdKeyStopsAndRestartsTheMotion();
+    void fullScreenKeyIsReliable_data();
+    void fullScreenKeyIsReliable();
+    void textKeyStoresWhatIsTyped();
+    void commentKeyStoresAnEmptyComment();
+    void escapeOnADialogWritesNothing_data();
+    void escapeOnADialogWritesNothing();
+    void contextMenuByKeyboard();
+    void contextMenuByClick();
+};
+
+void TestRealWindow::showsBouncingWindowAndExitsCleanly()
+{
+    Desktop desktop;
+    QVERIFY(desktop.start());
+    QCOMPARE(desktop.geometry().size(), QSize(280, 150));
+    QCOMPARE(
+        runTool("xdotool", { "getwindowname", desktop.windowId() }), QStringLiteral("Velmoran"));
+
+    // The window is placed by its frame's corner and kept on screen by its client size.
+    const QRect placements(0, 0, 1920 - 280 + 1, 1080 - 150 + 1);
+    const QSet<QPoint> positions = positionsOver(desktop, 25);
+    QVERIFY2(positions.size() > 10, "the window does not move");
+    for (const QPoint &position : positions)
+        QVERIFY2(placements.contains(position),
+            qPrintable(QStringLiteral("%1,%2").arg(position.x()).arg(position.y())));
+    QVERIFY(desktop.readText().contains(QStringLiteral("Nothing to do at 00:00")));
+
+    if (!qEnvironmentVariableIsEmpty("VELMORAN_SCREENSHOT"))
+        desktop.screenshot(qEnvironmentVariable("VELMORAN_SCREENSHOT"));
+    QCOMPARE(desktop.close(), 0);
+    QVERIFY(desktop.settingsFile().isNull());
+}
+
+void TestRealWindow::dvdKeyStopsAndRestartsTheMotion()
+{
+    Desktop desktop;
+    QVERIFY(desktop.start());
+    desktop.activate();
+    desktop.key("d");
+    QTest::qWait(100);
+    QCOMPARE(positionsOver(desktop, 10).size(), 1);
+    desktop.key("D");
+    QTRY_VERIFY_WITH_TIMEOUT(positionsOver(desktop, 5).size() > 2, 5000);
+    QCOMPARE(desktop.close(), 0);
+    QVERIFY(desktop.settingsFile().isNull());
+}
+
+void TestRealWindow::fullScreenKeyIsReliable_data()
+{
+    QTest::addColumn<bool>("dvdMode");
+    QTest::newRow("DVD mode on") << true;
+    QTest::newRow("DVD mode off") << false;
+}
+
+// Each press must reach the state it asks for and keep it: no press may be lost to a race
+// between the program and the window manager.
+void TestRealWindow::fullScreenKeyIsReliable()
+{
+    QFETCH(bool, dvdMode);
+    Desktop desktop;
+    QVERIFY(desktop.start());
+    desktop.activate();
+    if (!dvdMode)
+        desktop.key("d");
+    for (int round = 0; round < 8; ++round) {
+        desktop.key("f");
+        QTRY_COMPARE_WITH_TIMEOUT(desktop.geometry(), screenRect, 5000);
+        QTest::qWait(300);
+        QCOMPARE(desktop.geometry(), screenRect);
+        desktop.key("f");
+        QTRY_COMPARE_WITH_TIMEOUT(desktop.geometry().size(), QSize(280, 150), 5000);
+        QTest::qWait(300);
+        QCOMPARE(desktop.geometry().size(), QSize(280, 150));
+    }
+    QCOMPARE(desktop.close(), 0);
+}
+
+void TestRealWindow::textKeyStoresWhatIsTyped()
+{
+    {
+        Desktop desktop;
+        QVERIFY(desktop.start());
+        desktop.activate();
+        desktop.key("t");
+        QTRY_VERIFY_WITH_TIMEOUT(!desktop.findWindow("カスタムテキスト").isEmpty(), 5000);
+        desktop.key("ctrl+a");
+        desktop.type("Meeting");
+        desktop.key("Return");
+        QTRY_VERIFY_WITH_TIMEOUT(desktop.settingsFile().contains("customText=Meeting"), 5000);
+        QVERIFY(desktop.findWindow("カスタムテキスト").isEmpty());
+        QCOMPARE(desktop.close(), 0);
+
+        Desktop restarted;
+        restarted.writeSettings(desktop.settingsFile());
+        QVERIFY(restarted.start());
+        QVERIFY(restarted.readText().contains(QStringLiteral("Meeting at 00:00")));
+        QCOMPARE(restarted.close(), 0);
+    }
+}
+
+void TestRealWindow::commentKeyStoresAnEmptyComment()
+{
+    Desktop desktop;
+    QVERIFY(desktop.start());
+    desktop.activate();
+    desktop.key("c");
+    QTRY_VERIFY_WITH_TIMEOUT(!desktop.findWindow("コメント").isEmpty(), 5000);
+    desktop.key("ctrl+a BackSpace Return");
+    QTRY_VERIFY_WITH_TIMEOUT(desktop.settingsFile().contains("comment=\n"), 5000);
+    QVERIFY(desktop.settingsFile().contains("customText=Nothing to do"));
+    QCOMPARE(desktop.close(), 0);
+}
+
+void TestRealWindow::escapeOnADialogWritesNothing_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("text") << "t"
+                          << "カスタムテキスト";
+    QTest::newRow("comment") << "c"
+                             << "コメント";
+    QTest::newRow("speed") << "s"
+                           << "DVD Speed Setting";
+}
+
+void TestRealWindow::escapeOnADialogWritesNothing()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, title);
+    Desktop desktop;
+    QVERIFY(desktop.start());
+    desktop.activate();
+    desktop.key(key);
+    QTRY_VERIFY_WITH_TIMEOUT(!desktop.findWindow(title).isEmpty(), 5000);
+    desktop.type("42");
+    desktop.key("Escape");
+    QTRY_VERIFY_WITH_TIMEOUT(desktop.findWindow(title).isEmpty(), 5000);
+    QCOMPARE(desktop.close(), 0);
+    QVERIFY(desktop.settingsFile().isNull());
+}
+
+void TestRealWindow::contextMenuByKeyboard()
+{
+    Desktop desktop;
+    QVERIFY(desktop.start());
+    desktop.activate();
+    desktop.rightClick(QPoint(140, 75));
+    QString menu;
+    QTRY_VERIFY_WITH_TIMEOUT(!(menu = desktop.popupMenu()).isEmpty(), 5000);
+    desktop.key("Down Down Down Down Return"); // the fourth entry: DVD mode off
+    QTRY_VERIFY_WITH_TIMEOUT(desktop.popupMenu().isEmpty(), 5000);
+    QTest::qWait(100);
+    QCOMPARE(positionsOver(desktop, 10).size(), 1);
+    QCOMPARE(desktop.close(), 0);
+}
+
+void TestRealWindow::contextMenuByClick()
+{
+    Desktop desktop;
+    QVERIFY(desktop.start());
+    desktop.activate();
+    desktop.rightClick(QPoint(140, 75));
+    QString menu;
+    QTRY_VERIFY_WITH_TIMEOUT(!(menu = desktop.popupMenu()).isEmpty(), 5000);
+    const QRect menuRect = desktop.geometry(menu);
+    desktop.click(menuRect.topLeft() + QPoint(menuRect.width() / 2, 12)); // the first entry
+    QTRY_VERIFY_WITH_TIMEOUT(!desktop.findWindow("カスタムテキスト").isEmpty(), 5000);
+    desktop.key("Escape");
+    QTRY_VERIFY_WITH_TIMEOUT(desktop.findWindow("カスタムテキスト").isEmpty(), 5000);
+    QCOMPARE(desktop.close(), 0);
+    QVERIFY(desktop.settingsFile().isNull());
+}
+
+QTEST_GUILESS_MAIN(TestRealWindow)
+#include "tst_realwindow.moc"

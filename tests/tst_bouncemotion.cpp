@@ -1,0 +1,376 @@
+#include "mainwindow.h"
+#include "mainwindowprobe.h"
+#include "testsupport.h"
+
+#include <QScreen>
+#include <QTimer>
+#include <qpa/qplatformscreen.h>
+#include <qpa/qwindowsysteminterface.h>
+
+#include <cmath>
+#include <ctime>
+#include <limits>
+
+namespace {
+
+constexpr int intMax = std::numeric_limits<int>::max();
+constexpr int intMin = std::numeric_limits<int>::min();
+
+// The speed the window should draw from a range, given the two numbers it takes.
+double expectedSpeed(qint64 low, qint64 high, int baseDraw, int variationDraw)
+{
+    const qint64 base = low + baseDraw % (high - low + 1);
+    const double x = ((variationDraw % 21) - 10) / 100.0 + 1.0;
+    return std::max(x * base, 1.0);
+}
+
+// A screen of a given size that tests can plug in and pull out.
+class FakeScreen : public QPlatformScreen
+{
+public:
+    explicit FakeScreen(const QRect &geometry) : rect(geometry) { }
+    QRect geometry() const override { return rect; }
+    int depth() const override { return 32; }
+    QImage::Format format() const override { return QImage::Format_ARGB32_Premultiplied; }
+
+private:
+    QRect rect;
+};
+
+} // namespace
+
+class TestBounceMotion : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { settings.clear(); }
+
+    void speedDrawReplays_data();
+    void speedDrawReplays();
+    void speedsStayWithinRange_data();
+    void speedsStayWithinRange();
+    void startReplaysFromTheSecond();
+    void startWithoutRoomDoesNotDivideByZero();
+    void step_data();
+    void step();
+    void fractionsAccumulate();
+    void cornerHitDrawsXThenY();
+    void stepsStayOnScreen();
+    void fullScreenStepsPinToCorner();
+    void noStepWhenPositioningIsImpossible_data();
+    void noStepWhenPositioningIsImpossible();
+    void toggleStopsAndRestartsWithNewStart();
+    void followsThePrimaryScreen();
+    void platformCheckAcceptsOffscreen();
+
+private:
+    ScratchSettings settings;
+};
+
+void TestBounceMotion::speedDrawReplays_data()
+{
+    QTest::addColumn<int>("minSpeed");
+    QTest::addColumn<int>("maxSpeed");
+    QTest::newRow("defaults") << 2 << 4;
+    QTest::newRow("one") << 1 << 1;
+    QTest::newRow("extreme") << 50 << 100;
+    QTest::newRow("zero") << 0 << 0;
+    QTest::newRow("negative") << -9 << -3;
+}
+
+// Two numbers per speed, base first: the sequence of a run depends on it.
+void TestBounceMotion::speedDrawReplays()
+{
+    QFETCH(int, minSpeed);
+    QFETCH(int, maxSpeed);
+    MainWindow window;
+    MainWindowProbe probe(window);
+    probe.minSpeed() = minSpeed;
+    probe.maxSpeed() = maxSpeed;
+    const QList<int> draws = randomDraws(4242, 6);
+    std::srand(4242);
+    for (int i = 0; i < 6; i += 2)
+        QCOMPARE(probe.randomSpeed(), expectedSpeed(minSpeed, maxSpeed, draws[i], draws[i + 1]));
+}
+
+void TestBounceMotion::speedsStayWithinRange_data()
+{
+    QTest::addColumn<int>("minSpeed");
+    QTest::addColumn<int>("maxSpeed");
+    QTest::addColumn<double>("lowest");
+    QTest::addColumn<double>("highest");
+    QTest::newRow("defaults") << 2 << 4 << 1.8 << 4.4;
+    QTest::newRow("one") << 1 << 1 << 1.0 << 1.1;
+    QTest::newRow("hundred") << 100 << 100 << 90.0 << 110.0;
+    QTest::newRow("stored unordered") << 10 << 5 << 4.5 << 11.0;
+    QTest::newRow("stored zero") << 0 << 0 << 1.0 << 1.0;
+    QTest::newRow("stored negative") << -50 << -10 << 1.0 << 1.0;
+    QTest::newRow("int limits") << intMin << intMax << 1.0 << intMax * 1.1;
+    QTest::newRow("int limits reversed") << intMax << intMin << 1.0 << intMax * 1.1;
+    QTest::newRow("top of int") << intMax << intMax << intMax * 0.9 << intMax * 1.1;
+}
+
+void TestBounceMotion::speedsStayWithinRange()
+{
+    QFETCH(int, minSpeed);
+    QFETCH(int, maxSpeed);
+    QFETCH(double, lowest);
+    QFETCH(double, highest);
+    MainWindow window;
+    MainWindowProbe probe(window);
+    probe.minSpeed() = minSpeed;
+    probe.maxSpeed() = maxSpeed;
+    std::srand(7);
+    int atFloor = 0;
+    for (int i = 0; i < 2000; ++i) {
+        const double speed = probe.randomSpeed();
+        QVERIFY2(speed >= lowest - 1e-9 && speed <= highest + 1e-9, qPrintable(QString::number(speed)));
+        atFloor += speed == 1.0;
+    }
+    if (minSpeed == 1 && maxSpeed == 1) // 11 of the 21 variations fall to the floor
+        QVERIFY(atFloor > 2000 * 11 / 21 - 150 && atFloor < 2000 * 11 / 21 + 150);
+}
+
+// Six numbers from a generator seeded with the second: x, y, then two per speed.
+void TestBounceMotion::startReplaysFromTheSecond()
+{
+    settings.write({ { "dvd/minSpeed", 3 }, { "dvd/maxSpeed", 9 } });
+    MainWindow window;
+    MainWindowProbe probe(window);
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const std::time_t before = std::time(nullptr);
+        probe.call("setupDVD");
+        if (std::time(nullptr) != before)
+            continue; // a second boundary fell in between: try again
+        const QList<int> draws = randomDraws(static_cast<unsigned>(before), 6);
+        QCOMPARE(probe.dvdX(), double(draws[0] % 1640 + 1));
+        QCOMPARE(probe.dvdY(), double(draws[1] % 930 + 1));
+        QCOMPARE(probe.dvdVelocityX(), expectedSpeed(3, 9, draws[2], draws[3]));
+        QCOMPARE(probe.dvdVelocityY(), expectedSpeed(3, 9, draws[4], draws[5]));
+        return;
+    }
+    QFAIL("no setupDVD fell within one second");
+}
+
+void TestBounceMotion::startWithoutRoomDoesNotDivideByZero()
+{
+    MainWindow window;
+    MainWindowProbe probe(window);
+    window.show();
+    probe.call("toggleFullscreen");
+    QTRY_COMPARE(window.size(), QSize(1920, 1080));
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const std::time_t before = std::time(nullptr);
+        probe.call("setupDVD");
+        if (std::time(nullptr) != before)
+            continue;
+        const QList<int> draws = randomDraws(static_cast<unsigned>(before), 6);
+        QCOMPARE(probe.dvdX(), 0.0);
+        QCOMPARE(probe.dvdY(), 0.0);
+        QCOMPARE(probe.dvdVelocityX(), expectedSpeed(2, 4, draws[2], draws[3]));
+        QCOMPARE(probe.dvdVelocityY(), expectedSpeed(2, 4, draws[4], draws[5]));
+        return;
+    }
+    QFAIL("no setupDVD fell within one second");
+}
+
+void TestBounceMotion::step_data()
+{
+    QTest::addColumn<double>("x");
+    QTest::addColumn<double>("velocity");
+    QTest::addColumn<double>("nextX");
+    QTest::addColumn<int>("direction"); // 0: velocity kept; +1/-1: redrawn with this sign
+    QTest::newRow("free flight") << 100.25 << 3.5 << 103.75 << 0;
+    QTest::newRow("past the right edge") << 1639.5 << 3.2 << 1640.0 << -1;
+    QTest::newRow("exactly on the right edge") << 1637.0 << 3.0 << 1640.0 << -1;
+    QTest::newRow("past the left edge") << 1.5 << -2.0 << 0.0 << +1;
+    QTest::newRow("exactly on the left edge") << 3.0 << -3.0 << 0.0 << +1;
+    QTest::newRow("away from the right edge") << 1640.0 << -2.5 << 1637.5 << 0;
+    QTest::newRow("away from the left edge") << 0.0 << 2.5 << 2.5 << 0;
+}
+
+void TestBounceMotion::step()
+{
+    QFETCH(double, x);
+    QFETCH(double, velocity);
+    QFETCH(double, nextX);
+    QFETCH(int, direction);
+    MainWindow window;
+    MainWindowProbe probe(window);
+    probe.dvdX() = x;
+    probe.dvdY() = 400.5;
+    probe.dvdVelocityX() = velocity;
+    probe.dvdVelocityY() = 1.25;
+    probe.call("moveDVD");
+    QCOMPARE(probe.dvdX(), nextX);
+    QCOMPARE(probe.dvdY(), 401.75);
+    QCOMPARE(window.pos(), QPoint(int(nextX), 401));
+    QCOMPARE(probe.dvdVelocityY(), 1.25);
+    if (direction == 0) {
+        QCOMPARE(probe.dvdVelocityX(), velocity);
+    } else {
+        QVERIFY(probe.dvdVelocityX() * direction >= 1.8);
+        QVERIFY(probe.dvdVelocityX() * direction <= 4.4);
+    }
+}
+
+void TestBounceMotion::fractionsAccumulate()
+{
+    MainWindow window;
+    MainWindowProbe probe(window);
+    probe.dvdX() = 10.0;
+    probe.dvdY() = 10.0;
+    probe.dvdVelocityX() = 2.16;
+    probe.dvdVelocityY() = 1.0;
+    const QList<int> expected { 12, 14, 16 };
+    for (int x : expected) {
+        probe.call("moveDVD");
+        QCOMPARE(window.x(), x);
+    }
+    QCOMPARE(probe.dvdX(), 10.0 + 2.16 + 2.16 + 2.16);
+}
+
+void TestBounceMotion::cornerHitDrawsXThenY()
+{
+    MainWindow window;
+    MainWindowProbe probe(window);
+    probe.dvdX() = 1639.0;
+    probe.dvdY() = 929.0;
+    probe.dvdVelocityX() = 2.0;
+    probe.dvdVelocityY() = 2.0;
+    const QList<int> draws = randomDraws(99, 4);
+    std::srand(99);
+    probe.call("moveDVD");
+    QCOMPARE(window.pos(), QPoint(1640, 930));
+    QCOMPARE(probe.dvdVelocityX(), -expectedSpeed(2, 4, draws[0], draws[1]));
+    QCOMPARE(probe.dvdVelocityY(), -expectedSpeed(2, 4, draws[2], draws[3]));
+}
+
+void TestBounceMotion::stepsStayOnScreen()
+{
+    settings.write({ { "dvd/minSpeed", 50 }, { "dvd/maxSpeed", 100 } });
+    MainWindow window;
+    MainWindowProbe probe(window);
+    QVERIFY(probe.dvdX() >= 1 && probe.dvdX() <= 1640);
+    QVERIFY(probe.dvdY() >= 1 && probe.dvdY() <= 930);
+    bool sawLeft = false, sawRight = false;
+    for (int i = 0; i < 3000; ++i) {
+        probe.call("moveDVD");
+        QVERIFY(window.x() >= 0 && window.x() <= 1640);
+        QVERIFY(window.y() >= 0 && window.y() <= 930);
+        sawLeft |= window.x() == 0;
+        sawRight |= window.x() == 1640;
+    }
+    QVERIFY(sawLeft && sawRight);
+}
+
+void TestBounceMotion::fullScreenStepsPinToCorner()
+{
+    MainWindow window;
+    MainWindowProbe probe(window);
+    window.show();
+    probe.call("toggleFullscreen");
+    QTRY_COMPARE(window.size(), QSize(1920, 1080));
+    probe.dvdVelocityX() = -2.0;
+    probe.dvdVelocityY() = -3.0;
+    for (int i = 0; i < 20; ++i) {
+        probe.call("moveDVD");
+        QCOMPARE(probe.dvdX(), 0.0);
+        QCOMPARE(probe.dvdY(), 0.0);
+        QVERIFY(probe.dvdVelocityX() > 0 && probe.dvdVelocityY() > 0);
+        QVERIFY(window.isFullScreen());
+        QCOMPARE(window.pos(), QPoint(0, 0));
+    }
+}
+
+void TestBounceMotion::noStepWhenPositioningIsImpossible_data()
+{
+    QTest::addColumn<bool>("canPosition");
+    QTest::addColumn<bool>("dvdMode");
+    QTest::addColumn<bool>("hasScreen");
+    QTest::newRow("platform cannot place windows") << false << true << true;
+    QTest::newRow("DVD mode off") << true << false << true;
+    QTest::newRow("no screen") << true << true << false;
+}
+
+void TestBounceMotion::noStepWhenPositioningIsImpossible()
+{
+    QFETCH(bool, canPosition);
+    QFETCH(bool, dvdMode);
+    QFETCH(bool, hasScreen);
+    MainWindow window;
+    MainWindowProbe probe(window);
+    probe.canPositionWindow() = canPosition;
+    probe.dvdModeEnabled() = dvdMode;
+    if (!hasScreen)
+        probe.screen() = nullptr;
+    window.move(33, 44);
+    const double x = probe.dvdX();
+    for (int i = 0; i < 10; ++i)
+        probe.call("moveDVD");
+    QCOMPARE(window.pos(), QPoint(33, 44));
+    QCOMPARE(probe.dvdX(), x);
+    if (!hasScreen) {
+        probe.call("setupDVD");
+        QCOMPARE(probe.dvdX(), 0.0);
+    }
+}
+
+void TestBounceMotion::toggleStopsAndRestartsWithNewStart()
+{
+    MainWindow window;
+    MainWindowProbe probe(window);
+    probe.call("moveDVD");
+    const QPoint stoppedAt = window.pos();
+
+    probe.call("toggleDVDMode");
+    QVERIFY(!probe.dvdModeEnabled());
+    QVERIFY(!probe.moveTimer()->isActive());
+    QTest::qWait(100);
+    QCOMPARE(window.pos(), stoppedAt);
+
+    probe.dvdX() = -1;
+    probe.call("toggleDVDMode");
+    QVERIFY(probe.dvdModeEnabled());
+    QVERIFY(probe.moveTimer()->isActive());
+    QCOMPARE(probe.moveTimer()->interval(), 16);
+    QVERIFY(probe.dvdX() >= 1 && probe.dvdX() <= 1640);
+    QVERIFY(!settings.exists());
+}
+
+// Screens come and go through the same interface that the platform plugins use.
+void TestBounceMotion::followsThePrimaryScreen()
+{
+    MainWindow window;
+    MainWindowProbe probe(window);
+    QScreen *original = QGuiApplication::primaryScreen();
+
+    auto *platformScreen = new FakeScreen(QRect(0, 0, 1000, 700));
+    QWindowSystemInterface::handleScreenAdded(platformScreen, true);
+    QScreen *added = QGuiApplication::primaryScreen();
+    QVERIFY(added != original);
+    QCOMPARE(probe.screen(), added);
+    for (int i = 0; i < 500; ++i) {
+        probe.call("moveDVD");
+        QVERIFY(window.x() <= 720 && window.y() <= 550);
+    }
+
+    QWindowSystemInterface::handleScreenRemoved(platformScreen);
+    QCOMPARE(probe.screen(), original);
+    probe.call("moveDVD");
+    probe.call("setupDVD");
+}
+
+void TestBounceMotion::platformCheckAcceptsOffscreen()
+{
+    MainWindow window;
+    MainWindowProbe probe(window);
+    probe.canPositionWindow() = false;
+    probe.call("checkPlatformSupport");
+    QVERIFY(probe.canPositionWindow());
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+QTEST_MAIN(TestBounceMotion)
+#include "tst_bouncemotion.moc"

@@ -1,0 +1,161 @@
+#include "mainwindow.h"
+#include "mainwindowprobe.h"
+#include "testsupport.h"
+
+#include <QInputDialog>
+#include <QLabel>
+
+class TestSettingsStore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { settings.clear(); }
+
+    void emptyStoreGivesDefaults();
+    void storedValuesAreLoaded();
+    void unconvertibleValuesLoad_data();
+    void unconvertibleValuesLoad();
+    void confirmedDialogWritesAllSix_data();
+    void confirmedDialogWritesAllSix();
+    void unconfirmedDialogWritesNothing_data();
+    void unconfirmedDialogWritesNothing();
+    void saveWritesBackWhatWasLoaded();
+
+private:
+    ScratchSettings settings;
+};
+
+void TestSettingsStore::emptyStoreGivesDefaults()
+{
+    MainWindow window;
+    MainWindowProbe probe(window);
+    QCOMPARE(probe.minSpeed(), 2);
+    QCOMPARE(probe.maxSpeed(), 4);
+    QCOMPARE(probe.customText(), QStringLiteral("Nothing to do"));
+    QCOMPARE(probe.comment(), QStringLiteral("..."));
+    QCOMPARE(probe.normalFontSize(), 18);
+    QCOMPARE(probe.fullscreenFontSize(), 72);
+    QVERIFY(!settings.exists());
+}
+
+void TestSettingsStore::storedValuesAreLoaded()
+{
+    settings.write({ { "dvd/minSpeed", 7 },
+                     { "dvd/maxSpeed", 9 },
+                     { "ui/customText", QStringLiteral("Lunch") },
+                     { "ui/comment", QStringLiteral("back soon") },
+                     { "ui/normalFontSize", 20 },
+                     { "ui/fullscreenFontSize", 90 } });
+    MainWindow window;
+    MainWindowProbe probe(window);
+    QCOMPARE(probe.minSpeed(), 7);
+    QCOMPARE(probe.maxSpeed(), 9);
+    QCOMPARE(probe.customText(), QStringLiteral("Lunch"));
+    QCOMPARE(probe.comment(), QStringLiteral("back soon"));
+    QCOMPARE(probe.normalFontSize(), 20);
+    QCOMPARE(probe.fullscreenFontSize(), 90);
+    QVERIFY(probe.timeLabel()->text().contains(QStringLiteral("Lunch at 00:00:00")));
+}
+
+void TestSettingsStore::unconvertibleValuesLoad_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<QVariant>("loaded");
+    QTest::newRow("font size not a number") << "ui/normalFontSize" << QVariant("big") << QVariant(0);
+    QTest::newRow("speed not a number") << "dvd/maxSpeed" << QVariant("fast") << QVariant(0);
+    QTest::newRow("empty custom text") << "ui/customText" << QVariant("") << QVariant("");
+    QTest::newRow("empty comment") << "ui/comment" << QVariant("") << QVariant("");
+}
+
+void TestSettingsStore::unconvertibleValuesLoad()
+{
+    QFETCH(QString, key);
+    QFETCH(QVariant, stored);
+    QFETCH(QVariant, loaded);
+    settings.write({ { key, stored } });
+    MainWindow window;
+    MainWindowProbe probe(window);
+    const QVariantMap members { { "ui/normalFontSize", probe.normalFontSize() },
+                                { "dvd/maxSpeed", probe.maxSpeed() },
+                                { "ui/customText", probe.customText() },
+                                { "ui/comment", probe.comment() } };
+    QCOMPARE(members.value(key).toString(), loaded.toString());
+}
+
+void TestSettingsStore::confirmedDialogWritesAllSix_data()
+{
+    QTest::addColumn<QByteArray>("slot");
+    QTest::newRow("text") << QByteArray("showCustomTextDialog");
+    QTest::newRow("comment") << QByteArray("showCommentDialog");
+    QTest::newRow("speed") << QByteArray("showSettingsDialog");
+}
+
+void TestSettingsStore::confirmedDialogWritesAllSix()
+{
+    QFETCH(QByteArray, slot);
+    MainWindow window;
+    MainWindowProbe probe(window);
+    probe.normalFontSize() = 21;
+    const ModalAnswer answer([](QWidget *modal) {
+        if (auto *input = qobject_cast<QInputDialog *>(modal))
+            input->setTextValue(QStringLiteral("new"));
+        qobject_cast<QDialog *>(modal)->accept();
+    });
+    probe.call(slot);
+
+    QStringList keys = settings.keys();
+    keys.sort();
+    QCOMPARE(keys,
+             QStringList({ "dvd/maxSpeed", "dvd/minSpeed", "ui/comment", "ui/customText",
+                           "ui/fullscreenFontSize", "ui/normalFontSize" }));
+    QCOMPARE(settings.value("ui/normalFontSize").toInt(), 21);
+    QCOMPARE(settings.value("ui/customText").toString(), probe.customText());
+    QCOMPARE(settings.value("ui/comment").toString(), probe.comment());
+}
+
+void TestSettingsStore::unconfirmedDialogWritesNothing_data()
+{
+    QTest::addColumn<QByteArray>("slot");
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("text cancelled") << QByteArray("showCustomTextDialog") << false;
+    QTest::newRow("empty text confirmed") << QByteArray("showCustomTextDialog") << true;
+    QTest::newRow("comment cancelled") << QByteArray("showCommentDialog") << false;
+    QTest::newRow("speed cancelled") << QByteArray("showSettingsDialog") << false;
+}
+
+void TestSettingsStore::unconfirmedDialogWritesNothing()
+{
+    QFETCH(QByteArray, slot);
+    QFETCH(bool, accept);
+    MainWindow window;
+    MainWindowProbe probe(window);
+    const ModalAnswer answer([accept](QWidget *modal) {
+        if (auto *input = qobject_cast<QInputDialog *>(modal))
+            input->setTextValue(QString());
+        accept ? qobject_cast<QDialog *>(modal)->accept() : qobject_cast<QDialog *>(modal)->reject();
+    });
+    probe.call(slot);
+    QVERIFY(!settings.exists());
+    QCOMPARE(probe.customText(), QStringLiteral("Nothing to do"));
+}
+
+void TestSettingsStore::saveWritesBackWhatWasLoaded()
+{
+    settings.write({ { "dvd/minSpeed", 10 },
+                     { "dvd/maxSpeed", -3 },
+                     { "ui/normalFontSize", 0 },
+                     { "ui/fullscreenFontSize", 2147483647 } });
+    MainWindow window;
+    MainWindowProbe probe(window);
+    probe.saveSettings();
+    QCOMPARE(settings.value("dvd/minSpeed").toInt(), 10);
+    QCOMPARE(settings.value("dvd/maxSpeed").toInt(), -3);
+    QCOMPARE(settings.value("ui/normalFontSize").toInt(), 0);
+    QCOMPARE(settings.value("ui/fullscreenFontSize").toInt(), 2147483647);
+    QCOMPARE(settings.value("ui/customText").toString(), QStringLiteral("Nothing to do"));
+}
+
+QTEST_MAIN(TestSettingsStore)
+#include "tst_settingsstore.moc"

@@ -1,0 +1,297 @@
+#include "mainwindow.h"
+#include "mainwindowprobe.h"
+#include "testsupport.h"
+
+#include <QInputDialog>
+#include <QLabel>
+
+namespace {
+
+QString labelText(int size, const QString &text, const QString &time, int commentSize,
+                  const QString &comment)
+{
+    return QStringLiteral("<div style='font-size: ") + QString::number(size)
+            + QStringLiteral("px; font-weight: bold;'>") + text + QStringLiteral(" at ") + time
+            + QStringLiteral("</div><div style='font-size: ") + QString::number(commentSize)
+            + QStringLiteral("px; font-weight: bold;'>") + comment + QStringLiteral("</div>");
+}
+
+QString styleSheet(int size)
+{
+    return QStringLiteral("QLabel { font-size: ") + QString::number(size)
+            + QStringLiteral("px; font-weight: bold; margin: 0px; padding: 0px; border: 0px; }");
+}
+
+} // namespace
+
+class TestTimeDisplay : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { settings.clear(); }
+
+    void counterFormat_data();
+    void counterFormat();
+    void fontSizes_data();
+    void fontSizes();
+    void userTextShownAsItStands_data();
+    void userTextShownAsItStands();
+    void everyRenderAdvancesTheCounter();
+    void resetShowsZeroAtOnce();
+    void fullscreenTogglesSizeLimitsAndStyle();
+    void hostileFontSizesRender_data();
+    void hostileFontSizesRender();
+    void textDialog_data();
+    void textDialog();
+    void dialogsAskInJapanese_data();
+    void dialogsAskInJapanese();
+
+private:
+    ScratchSettings settings;
+};
+
+void TestTimeDisplay::counterFormat_data()
+{
+    QTest::addColumn<int>("elapsed");
+    QTest::addColumn<QString>("time");
+    QTest::newRow("zero") << 0 << "00:00:00";
+    QTest::newRow("59 s") << 59 << "00:00:59";
+    QTest::newRow("1 min") << 60 << "00:01:00";
+    QTest::newRow("last of the hour") << 3599 << "00:59:59";
+    QTest::newRow("1 h") << 3600 << "01:00:00";
+    QTest::newRow("last of the day") << 86399 << "23:59:59";
+    QTest::newRow("24 h, no wrap") << 86400 << "24:00:00";
+    QTest::newRow("100 h") << 360000 << "100:00:00";
+}
+
+void TestTimeDisplay::counterFormat()
+{
+    QFETCH(int, elapsed);
+    QFETCH(QString, time);
+    MainWindow window;
+    MainWindowProbe probe(window);
+    probe.elapsedSeconds() = elapsed;
+    probe.call("updateTimeDisplay");
+    QCOMPARE(probe.timeLabel()->text(), labelText(18, "Nothing to do", time, 14, "..."));
+}
+
+void TestTimeDisplay::fontSizes_data()
+{
+    QTest::addColumn<int>("normal");
+    QTest::addColumn<int>("fullscreen");
+    QTest::addColumn<bool>("isFullScreen");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("commentSize");
+    QTest::newRow("defaults, window") << 18 << 72 << false << 18 << 14;
+    QTest::newRow("defaults, full screen") << 18 << 72 << true << 72 << 57;
+    QTest::newRow("1 gives a comment of 0") << 1 << 72 << false << 1 << 0;
+    QTest::newRow("5 gives 4") << 5 << 72 << false << 5 << 4;
+}
+
+void TestTimeDisplay::fontSizes()
+{
+    QFETCH(int, normal);
+    QFETCH(int, fullscreen);
+    QFETCH(bool, isFullScreen);
+    QFETCH(int, size);
+    QFETCH(int, commentSize);
+    settings.write({ { "ui/normalFontSize", normal }, { "ui/fullscreenFontSize", fullscreen } });
+    MainWindow window;
+    MainWindowProbe probe(window);
+    window.show();
+    if (isFullScreen)
+        probe.call("toggleFullscreen");
+    QCOMPARE(probe.timeLabel()->styleSheet(), styleSheet(size));
+    probe.call("resetTimer");
+    QCOMPARE(probe.timeLabel()->text(),
+             labelText(size, "Nothing to do", "00:00:00", commentSize, "..."));
+}
+
+void TestTimeDisplay::userTextShownAsItStands_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("comment");
+    QTest::newRow("markup") << "<i>Writing</i>" << "<b>quiet</b> please";
+    QTest::newRow("placeholders in the text") << "%1 %2 %3 %4 %5" << "...";
+    QTest::newRow("placeholders in the comment") << "Busy" << "50%3 done, %9 left";
+    QTest::newRow("spaces only") << "   " << " ";
+    QTest::newRow("empty comment") << "Busy" << "";
+}
+
+void TestTimeDisplay::userTextShownAsItStands()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, comment);
+    MainWindow window;
+    MainWindowProbe probe(window);
+    probe.customText() = text;
+    probe.comment() = comment;
+    probe.call("resetTimer");
+    QCOMPARE(probe.timeLabel()->text(), labelText(18, text, "00:00:00", 14, comment));
+}
+
+void TestTimeDisplay::everyRenderAdvancesTheCounter()
+{
+    MainWindow window;
+    MainWindowProbe probe(window);
+    QCOMPARE(probe.elapsedSeconds(), 1);
+    probe.call("updateTimeDisplay");
+    probe.call("updateTimeDisplay");
+    QVERIFY(probe.timeLabel()->text().contains("00:00:02"));
+    QCOMPARE(probe.elapsedSeconds(), 3);
+}
+
+void TestTimeDisplay::resetShowsZeroAtOnce()
+{
+    MainWindow window;
+    MainWindowProbe probe(window);
+    probe.elapsedSeconds() = 4000;
+    probe.call("resetTimer");
+    QVERIFY(probe.timeLabel()->text().contains("00:00:00"));
+    QCOMPARE(probe.elapsedSeconds(), 1);
+    QVERIFY(probe.clockTimer()->isActive());
+}
+
+void TestTimeDisplay::fullscreenTogglesSizeLimitsAndStyle()
+{
+    MainWindow window;
+    MainWindowProbe probe(window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    probe.call("toggleFullscreen");
+    QVERIFY(window.isFullScreen());
+    QCOMPARE(window.minimumSize(), QSize(0, 0));
+    QCOMPARE(window.maximumSize(), QSize(16777215, 16777215));
+    QCOMPARE(probe.timeLabel()->styleSheet(), styleSheet(72));
+    QTRY_COMPARE(window.size(), QSize(1920, 1080));
+    // The lines keep their sizes until the next render.
+    QVERIFY(probe.timeLabel()->text().startsWith("<div style='font-size: 18px;"));
+
+    probe.call("toggleFullscreen");
+    QVERIFY(!window.isFullScreen());
+    QCOMPARE(window.minimumSize(), QSize(280, 150));
+    QCOMPARE(window.maximumSize(), QSize(280, 150));
+    QCOMPARE(probe.timeLabel()->styleSheet(), styleSheet(18));
+    QTRY_COMPARE(window.size(), QSize(280, 150));
+}
+
+void TestTimeDisplay::hostileFontSizesRender_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::newRow("zero") << 0;
+    QTest::newRow("negative") << -40;
+    QTest::newRow("int min") << std::numeric_limits<int>::min();
+    QTest::newRow("huge") << 100000;
+    QTest::newRow("int max") << std::numeric_limits<int>::max();
+}
+
+void TestTimeDisplay::hostileFontSizesRender()
+{
+    QFETCH(int, size);
+    settings.write({ { "ui/normalFontSize", size }, { "ui/fullscreenFontSize", size } });
+    MainWindow window;
+    MainWindowProbe probe(window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    probe.call("toggleFullscreen");
+    probe.call("updateTimeDisplay");
+    QCOMPARE(window.grab().isNull(), false);
+    probe.call("toggleFullscreen");
+    probe.call("updateTimeDisplay");
+    QCOMPARE(window.grab().size(), QSize(280, 150));
+    QCOMPARE(probe.normalFontSize(), size);
+}
+
+void TestTimeDisplay::textDialog_data()
+{
+    QTest::addColumn<QByteArray>("slot");
+    QTest::addColumn<QString>("entered");
+    QTest::addColumn<bool>("accept");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("comment");
+    QTest::addColumn<int>("elapsed");
+    QTest::newRow("text confirmed") << QByteArray("showCustomTextDialog") << "Coffee" << true
+                                    << "Coffee" << "..." << 2;
+    QTest::newRow("text kept untrimmed") << QByteArray("showCustomTextDialog") << " a b " << true
+                                         << " a b " << "..." << 2;
+    QTest::newRow("empty text refused") << QByteArray("showCustomTextDialog") << "" << true
+                                        << "Nothing to do" << "..." << 1;
+    QTest::newRow("text cancelled") << QByteArray("showCustomTextDialog") << "Coffee" << false
+                                    << "Nothing to do" << "..." << 1;
+    QTest::newRow("comment confirmed") << QByteArray("showCommentDialog") << "brb" << true
+                                       << "Nothing to do" << "brb" << 2;
+    QTest::newRow("empty comment taken") << QByteArray("showCommentDialog") << "" << true
+                                         << "Nothing to do" << "" << 2;
+    QTest::newRow("comment cancelled") << QByteArray("showCommentDialog") << "brb" << false
+                                       << "Nothing to do" << "..." << 1;
+}
+
+void TestTimeDisplay::textDialog()
+{
+    QFETCH(QByteArray, slot);
+    QFETCH(QString, entered);
+    QFETCH(bool, accept);
+    QFETCH(QString, text);
+    QFETCH(QString, comment);
+    QFETCH(int, elapsed);
+    MainWindow window;
+    MainWindowProbe probe(window);
+    const ModalAnswer answer([&](QWidget *modal) {
+        auto *input = qobject_cast<QInputDialog *>(modal);
+        QVERIFY(input);
+        input->setTextValue(entered);
+        accept ? input->accept() : input->reject();
+    });
+    probe.call(slot);
+    QCOMPARE(probe.customText(), text);
+    QCOMPARE(probe.comment(), comment);
+    QCOMPARE(probe.elapsedSeconds(), elapsed);
+    QCOMPARE(settings.exists(), elapsed == 2);
+    if (elapsed == 2)
+        QCOMPARE(probe.timeLabel()->text(), labelText(18, text, "00:00:01", 14, comment));
+}
+
+void TestTimeDisplay::dialogsAskInJapanese_data()
+{
+    QTest::addColumn<QByteArray>("slot");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("initial");
+    QTest::newRow("text") << QByteArray("showCustomTextDialog") << "カスタムテキスト"
+                          << "表示するテキストを入力してください:" << "Nothing to do";
+    QTest::newRow("comment") << QByteArray("showCommentDialog") << "コメント"
+                             << "コメントを入力してください:" << "...";
+}
+
+void TestTimeDisplay::dialogsAskInJapanese()
+{
+    QFETCH(QByteArray, slot);
+    QFETCH(QString, title);
+    QFETCH(QString, label);
+    QFETCH(QString, initial);
+    MainWindow window;
+    MainWindowProbe probe(window);
+    QString seenTitle, seenLabel, seenInitial;
+    QLineEdit::EchoMode seenEcho = QLineEdit::Password;
+    QWidget *seenParent = nullptr;
+    const ModalAnswer answer([&](QWidget *modal) {
+        auto *input = qobject_cast<QInputDialog *>(modal);
+        seenTitle = input->windowTitle();
+        seenLabel = input->labelText();
+        seenInitial = input->textValue();
+        seenEcho = input->textEchoMode();
+        seenParent = input->parentWidget();
+        input->reject();
+    });
+    probe.call(slot);
+    QCOMPARE(seenTitle, title);
+    QCOMPARE(seenLabel, label);
+    QCOMPARE(seenInitial, initial);
+    QCOMPARE(seenEcho, QLineEdit::Normal);
+    QCOMPARE(seenParent, &window);
+}
+
+QTEST_MAIN(TestTimeDisplay)
+#include "tst_timedisplay.moc"
