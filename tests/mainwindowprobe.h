@@ -10,7 +10,10 @@
 class MainWindowProbe
 {
 public:
-    explicit MainWindowProbe(MainWindow &window) : w(window) { }
+    explicit MainWindowProbe(MainWindow &window)
+        : w(window)
+    {
+    }
 
     void call(const char *slot) { QVERIFY2(QMetaObject::invokeMethod(&w, slot), slot); }
 

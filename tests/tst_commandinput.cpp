@@ -74,8 +74,12 @@ void TestCommandInput::keys_data()
     QTest::addColumn<QString>("command");
 
     const QList<std::pair<int, QString>> commands {
-        { Qt::Key_T, "カスタムテキスト" }, { Qt::Key_C, "コメント" }, { Qt::Key_R, "R" },
-        { Qt::Key_D, "D" },                 { Qt::Key_F, "F" },        { Qt::Key_S, "DVD Speed Setting" },
+        { Qt::Key_T, "カスタムテキスト" },
+        { Qt::Key_C, "コメント" },
+        { Qt::Key_R, "R" },
+        { Qt::Key_D, "D" },
+        { Qt::Key_F, "F" },
+        { Qt::Key_S, "DVD Speed Setting" },
     };
     for (const auto &[key, command] : commands) {
         const QString letter = QKeySequence(key).toString();
@@ -83,18 +87,18 @@ void TestCommandInput::keys_data()
         QTest::addRow("Shift+%s", qPrintable(letter)) << key << int(Qt::ShiftModifier) << command;
         QTest::addRow("keypad %s", qPrintable(letter)) << key << int(Qt::KeypadModifier) << command;
         QTest::addRow("group switch %s", qPrintable(letter))
-                << key << int(Qt::GroupSwitchModifier) << command;
-        QTest::addRow("Ctrl+%s", qPrintable(letter)) << key << int(Qt::ControlModifier) << QString();
+            << key << int(Qt::GroupSwitchModifier) << command;
+        QTest::addRow("Ctrl+%s", qPrintable(letter))
+            << key << int(Qt::ControlModifier) << QString();
         QTest::addRow("Alt+%s", qPrintable(letter)) << key << int(Qt::AltModifier) << QString();
         QTest::addRow("Meta+%s", qPrintable(letter)) << key << int(Qt::MetaModifier) << QString();
         QTest::addRow("Ctrl+Shift+%s", qPrintable(letter))
-                << key << int(Qt::ControlModifier | Qt::ShiftModifier) << QString();
+            << key << int(Qt::ControlModifier | Qt::ShiftModifier) << QString();
     }
-    const QList<int> others { Qt::Key_Shift,    Qt::Key_Control, Qt::Key_Meta,   Qt::Key_Alt,
-                              Qt::Key_CapsLock, Qt::Key_NumLock, Qt::Key_ScrollLock, Qt::Key_AltGr,
-                              Qt::Key_A,        Qt::Key_E,       Qt::Key_Q,      Qt::Key_Z,
-                              Qt::Key_0,        Qt::Key_7,       Qt::Key_Escape, Qt::Key_Return,
-                              Qt::Key_Left,     Qt::Key_Up,      Qt::Key_Space,  Qt::Key_F1 };
+    const QList<int> others { Qt::Key_Shift, Qt::Key_Control, Qt::Key_Meta, Qt::Key_Alt,
+        Qt::Key_CapsLock, Qt::Key_NumLock, Qt::Key_ScrollLock, Qt::Key_AltGr, Qt::Key_A, Qt::Key_E,
+        Qt::Key_Q, Qt::Key_Z, Qt::Key_0, Qt::Key_7, Qt::Key_Escape, Qt::Key_Return, Qt::Key_Left,
+        Qt::Key_Up, Qt::Key_Space, Qt::Key_F1 };
     for (int key : others)
         QTest::addRow("other key 0x%x", key) << key << int(Qt::NoModifier) << QString();
 }
@@ -162,9 +166,12 @@ void TestCommandInput::menuEntries_data()
     QTest::addColumn<bool>("fullScreen");
     QTest::addColumn<QString>("dvdEntry");
     QTest::addColumn<QString>("screenEntry");
-    QTest::newRow("start") << true << false << "DVDモードを無効にする (D)" << "フルスクリーンにする (F)";
-    QTest::newRow("DVD off") << false << false << "DVDモードを有効にする (D)" << "フルスクリーンにする (F)";
-    QTest::newRow("full screen") << true << true << "DVDモードを無効にする (D)" << "ウィンドウモードに戻す (F)";
+    QTest::newRow("start") << true << false << "DVDモードを無効にする (D)"
+                           << "フルスクリーンにする (F)";
+    QTest::newRow("DVD off") << false << false << "DVDモードを有効にする (D)"
+                             << "フルスクリーンにする (F)";
+    QTest::newRow("full screen") << true << true << "DVDモードを無効にする (D)"
+                                 << "ウィンドウモードに戻す (F)";
 }
 
 void TestCommandInput::menuEntries()
@@ -193,15 +200,15 @@ void TestCommandInput::menuEntries()
         menuParent = menu->parentWidget();
         for (QAction *action : menu->actions())
             hasMnemonicOrShortcut |= action->text().contains('&') || !action->shortcut().isEmpty()
-                    || action->isCheckable() || !action->isEnabled() || !action->icon().isNull();
+                || action->isCheckable() || !action->isEnabled() || !action->icon().isNull();
         menu->close();
     });
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(300, 200));
     QApplication::sendEvent(&window, &event);
 
     QCOMPARE(entries,
-             QStringList({ "テキストを変更 (T)", "コメントを変更 (C)", "タイマーをリセット (R)", "|",
-                           dvdEntry, screenEntry, "|", "DVD速度設定 (S)" }));
+        QStringList({ "テキストを変更 (T)", "コメントを変更 (C)", "タイマーをリセット (R)", "|",
+            dvdEntry, screenEntry, "|", "DVD速度設定 (S)" }));
     QCOMPARE(shownAt, QPoint(300, 200));
     QCOMPARE(menuParent, &window);
     QVERIFY(!hasMnemonicOrShortcut);
@@ -235,7 +242,8 @@ void TestCommandInput::menuEntryRunsItsCommand()
         menu->actions().at(entry)->trigger();
         menu->close();
     });
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), window.mapToGlobal(QPoint(5, 5)));
+    QContextMenuEvent event(
+        QContextMenuEvent::Mouse, QPoint(5, 5), window.mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(&window, &event);
     QCOMPARE(commandRun(probe, window, dialogTitle), command);
     if (window.isFullScreen())
@@ -248,9 +256,8 @@ void TestCommandInput::dismissedMenuRunsNothing()
     MainWindowProbe probe(window);
     window.show();
     probe.elapsedSeconds() = 500;
-    QTimer::singleShot(0, [] {
-        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
-    });
+    QTimer::singleShot(
+        0, [] { QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape); });
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(100, 100));
     QApplication::sendEvent(&window, &event);
     QVERIFY(!QApplication::activePopupWidget());

@@ -48,11 +48,9 @@ void TestMainWindow::classShape()
 
 void TestMainWindow::slotOrder()
 {
-    const QStringList expected { "setupDVD()",          "moveDVD()",          "updateTimeDisplay()",
-                                 "checkPlatformSupport()", "showCustomTextDialog()",
-                                 "toggleDVDMode()",     "toggleFullscreen()", "updateFontSize()",
-                                 "resetTimer()",        "showCommentDialog()",
-                                 "showSettingsDialog()" };
+    const QStringList expected { "setupDVD()", "moveDVD()", "updateTimeDisplay()",
+        "checkPlatformSupport()", "showCustomTextDialog()", "toggleDVDMode()", "toggleFullscreen()",
+        "updateFontSize()", "resetTimer()", "showCommentDialog()", "showSettingsDialog()" };
     const QMetaObject &meta = MainWindow::staticMetaObject;
     QStringList own;
     for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
@@ -121,7 +119,9 @@ void TestMainWindow::logsOneDebugMessage()
 {
     debugMessages.clear();
     const QtMessageHandler previous = qInstallMessageHandler(collectDebug);
-    { MainWindow window; }
+    {
+        MainWindow window;
+    }
     qInstallMessageHandler(previous);
     QCOMPARE(debugMessages, QStringList { QStringLiteral("MainWindow constructor completed") });
 }

@@ -102,9 +102,8 @@ void TestSettingsDialog::frame()
 void TestSettingsDialog::slotOrder()
 {
     const QStringList expected { "onMinSpeedChanged(int)", "onMaxSpeedChanged(int)",
-                                 "resetToDefaults()",      "setSlowPreset()",
-                                 "setNormalPreset()",      "setFastPreset()",
-                                 "setVeryFastPreset()",    "setExtremePreset()" };
+        "resetToDefaults()", "setSlowPreset()", "setNormalPreset()", "setFastPreset()",
+        "setVeryFastPreset()", "setExtremePreset()" };
     const QMetaObject &meta = SettingsDialog::staticMetaObject;
     QCOMPARE(meta.className(), "SettingsDialog");
     QCOMPARE(meta.superClass(), &QDialog::staticMetaObject);
@@ -158,11 +157,11 @@ void TestSettingsDialog::texts()
     for (QLabel *label : dialog.findChildren<QLabel *>())
         labels.append(label->text());
     QCOMPARE(labels,
-             QStringList({ "Minimum Speed (pixels/frame):", "Maximum Speed (pixels/frame):",
-                           "Quick Settings:",
-                           "Set the speed range for DVD screensaver-like movements.\n"
-                           "The actual speed is determined randomly within this range.\n"
-                           "You can set it up to 100 pixels per frame." }));
+        QStringList(
+            { "Minimum Speed (pixels/frame):", "Maximum Speed (pixels/frame):", "Quick Settings:",
+                "Set the speed range for DVD screensaver-like movements.\n"
+                "The actual speed is determined randomly within this range.\n"
+                "You can set it up to 100 pixels per frame." }));
     QLabel *note = dialog.findChildren<QLabel *>().last();
     QVERIFY(note->wordWrap());
     QCOMPARE(note->styleSheet(), QStringLiteral("color: gray; font-size: 11px;"));
@@ -170,23 +169,27 @@ void TestSettingsDialog::texts()
     for (QPushButton *button : dialog.findChildren<QPushButton *>())
         buttons.append(button->text());
     QCOMPARE(buttons,
-             QStringList({ "Slow (1-3)", "Normal (2-4)", "Fast (5-15)", "Super Fast (20-50)",
-                           "Extreme Fast (50-100)", "Set to Default", "OK", "Cancel" }));
+        QStringList({ "Slow (1-3)", "Normal (2-4)", "Fast (5-15)", "Super Fast (20-50)",
+            "Extreme Fast (50-100)", "Set to Default", "OK", "Cancel" }));
 }
 
 void TestSettingsDialog::presetStyles_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("style");
-    QTest::newRow("slow") << "Slow (1-3)" << "QPushButton { background-color: #e8f5e8; }";
-    QTest::newRow("normal") << "Normal (2-4)" << "QPushButton { background-color: #e8f0ff; }";
-    QTest::newRow("fast") << "Fast (5-15)" << "QPushButton { background-color: #fff0e8; }";
+    QTest::newRow("slow") << "Slow (1-3)"
+                          << "QPushButton { background-color: #e8f5e8; }";
+    QTest::newRow("normal") << "Normal (2-4)"
+                            << "QPushButton { background-color: #e8f0ff; }";
+    QTest::newRow("fast") << "Fast (5-15)"
+                          << "QPushButton { background-color: #fff0e8; }";
     QTest::newRow("super fast") << "Super Fast (20-50)"
                                 << "QPushButton { background-color: #ffe8e8; }";
     QTest::newRow("extreme") << "Extreme Fast (50-100)"
                              << "QPushButton { background-color: #ff8888; color: white; "
                                 "font-weight: bold; }";
-    QTest::newRow("reset, unstyled") << "Set to Default" << "";
+    QTest::newRow("reset, unstyled") << "Set to Default"
+                                     << "";
 }
 
 void TestSettingsDialog::presetStyles()
@@ -241,13 +244,19 @@ void TestSettingsDialog::boundRules_data()
     QTest::addColumn<QString>("widget");
     QTest::addColumn<int>("value");
     QTest::addColumn<QList<int>>("end");
-    QTest::newRow("max slider below min") << QList<int>({ 40, 60 }) << "maxSlider" << 20 << pair(20, 20);
-    QTest::newRow("max spin box below min") << QList<int>({ 40, 60 }) << "maxSpinBox" << 39 << pair(39, 39);
-    QTest::newRow("min slider above max") << QList<int>({ 2, 4 }) << "minSlider" << 60 << pair(60, 60);
-    QTest::newRow("min spin box above max") << QList<int>({ 2, 4 }) << "minSpinBox" << 5 << pair(5, 5);
+    QTest::newRow("max slider below min")
+        << QList<int>({ 40, 60 }) << "maxSlider" << 20 << pair(20, 20);
+    QTest::newRow("max spin box below min")
+        << QList<int>({ 40, 60 }) << "maxSpinBox" << 39 << pair(39, 39);
+    QTest::newRow("min slider above max")
+        << QList<int>({ 2, 4 }) << "minSlider" << 60 << pair(60, 60);
+    QTest::newRow("min spin box above max")
+        << QList<int>({ 2, 4 }) << "minSpinBox" << 5 << pair(5, 5);
     QTest::newRow("equal bounds stand") << QList<int>({ 2, 4 }) << "minSpinBox" << 4 << pair(4, 4);
-    QTest::newRow("within the range") << QList<int>({ 10, 50 }) << "minSlider" << 30 << pair(30, 50);
-    QTest::newRow("above 100 refused") << QList<int>({ 10, 50 }) << "maxSpinBox" << 150 << pair(10, 100);
+    QTest::newRow("within the range")
+        << QList<int>({ 10, 50 }) << "minSlider" << 30 << pair(30, 50);
+    QTest::newRow("above 100 refused")
+        << QList<int>({ 10, 50 }) << "maxSpinBox" << 150 << pair(10, 100);
     QTest::newRow("below 1 refused") << QList<int>({ 10, 50 }) << "minSpinBox" << 0 << pair(1, 50);
 }
 
@@ -261,9 +270,9 @@ void TestSettingsDialog::boundRules()
     const DialogWidgets w(&dialog);
     w.setBounds(start[0], start[1]);
     const QHash<QString, QAbstractSlider *> sliders { { "minSlider", w.minSlider },
-                                                      { "maxSlider", w.maxSlider } };
+        { "maxSlider", w.maxSlider } };
     const QHash<QString, QSpinBox *> spinBoxes { { "minSpinBox", w.minSpinBox },
-                                                 { "maxSpinBox", w.maxSpinBox } };
+        { "maxSpinBox", w.maxSpinBox } };
     if (sliders.contains(widget))
         sliders[widget]->setValue(value);
     else
@@ -288,15 +297,18 @@ void TestSettingsDialog::presets_data()
     QTest::addColumn<QList<int>>("end");
     QTest::addColumn<QList<int>>("start");
     const QList<std::pair<const char *, QList<int>>> presets {
-        { "Slow (1-3)", pair(1, 3) },          { "Normal (2-4)", pair(2, 4) },
-        { "Fast (5-15)", pair(5, 15) },        { "Super Fast (20-50)", pair(20, 50) },
-        { "Extreme Fast (50-100)", pair(50, 100) }, { "Set to Default", pair(2, 4) },
+        { "Slow (1-3)", pair(1, 3) },
+        { "Normal (2-4)", pair(2, 4) },
+        { "Fast (5-15)", pair(5, 15) },
+        { "Super Fast (20-50)", pair(20, 50) },
+        { "Extreme Fast (50-100)", pair(50, 100) },
+        { "Set to Default", pair(2, 4) },
     };
     const QList<QList<int>> starts { { 1, 3 }, { 50, 100 }, { 7, 7 }, { 30, 40 } };
     for (const auto &[button, end] : presets) {
         for (const QList<int> &start : starts) {
             QTest::addRow("%s from %d-%d", button, start[0], start[1])
-                    << QString::fromLatin1(button) << end << start;
+                << QString::fromLatin1(button) << end << start;
         }
     }
 }

@@ -41,12 +41,9 @@ void TestSettingsStore::emptyStoreGivesDefaults()
 
 void TestSettingsStore::storedValuesAreLoaded()
 {
-    settings.write({ { "dvd/minSpeed", 7 },
-                     { "dvd/maxSpeed", 9 },
-                     { "ui/customText", QStringLiteral("Lunch") },
-                     { "ui/comment", QStringLiteral("back soon") },
-                     { "ui/normalFontSize", 20 },
-                     { "ui/fullscreenFontSize", 90 } });
+    settings.write({ { "dvd/minSpeed", 7 }, { "dvd/maxSpeed", 9 },
+        { "ui/customText", QStringLiteral("Lunch") }, { "ui/comment", QStringLiteral("back soon") },
+        { "ui/normalFontSize", 20 }, { "ui/fullscreenFontSize", 90 } });
     MainWindow window;
     MainWindowProbe probe(window);
     QCOMPARE(probe.minSpeed(), 7);
@@ -63,7 +60,8 @@ void TestSettingsStore::unconvertibleValuesLoad_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QVariant>("stored");
     QTest::addColumn<QVariant>("loaded");
-    QTest::newRow("font size not a number") << "ui/normalFontSize" << QVariant("big") << QVariant(0);
+    QTest::newRow("font size not a number")
+        << "ui/normalFontSize" << QVariant("big") << QVariant(0);
     QTest::newRow("speed not a number") << "dvd/maxSpeed" << QVariant("fast") << QVariant(0);
     QTest::newRow("empty custom text") << "ui/customText" << QVariant("") << QVariant("");
     QTest::newRow("empty comment") << "ui/comment" << QVariant("") << QVariant("");
@@ -78,9 +76,8 @@ void TestSettingsStore::unconvertibleValuesLoad()
     MainWindow window;
     MainWindowProbe probe(window);
     const QVariantMap members { { "ui/normalFontSize", probe.normalFontSize() },
-                                { "dvd/maxSpeed", probe.maxSpeed() },
-                                { "ui/customText", probe.customText() },
-                                { "ui/comment", probe.comment() } };
+        { "dvd/maxSpeed", probe.maxSpeed() }, { "ui/customText", probe.customText() },
+        { "ui/comment", probe.comment() } };
     QCOMPARE(members.value(key).toString(), loaded.toString());
 }
 
@@ -108,8 +105,8 @@ void TestSettingsStore::confirmedDialogWritesAllSix()
     QStringList keys = settings.keys();
     keys.sort();
     QCOMPARE(keys,
-             QStringList({ "dvd/maxSpeed", "dvd/minSpeed", "ui/comment", "ui/customText",
-                           "ui/fullscreenFontSize", "ui/normalFontSize" }));
+        QStringList({ "dvd/maxSpeed", "dvd/minSpeed", "ui/comment", "ui/customText",
+            "ui/fullscreenFontSize", "ui/normalFontSize" }));
     QCOMPARE(settings.value("ui/normalFontSize").toInt(), 21);
     QCOMPARE(settings.value("ui/customText").toString(), probe.customText());
     QCOMPARE(settings.value("ui/comment").toString(), probe.comment());
@@ -134,7 +131,8 @@ void TestSettingsStore::unconfirmedDialogWritesNothing()
     const ModalAnswer answer([accept](QWidget *modal) {
         if (auto *input = qobject_cast<QInputDialog *>(modal))
             input->setTextValue(QString());
-        accept ? qobject_cast<QDialog *>(modal)->accept() : qobject_cast<QDialog *>(modal)->reject();
+        accept ? qobject_cast<QDialog *>(modal)->accept()
+               : qobject_cast<QDialog *>(modal)->reject();
     });
     probe.call(slot);
     QVERIFY(!settings.exists());
@@ -143,10 +141,8 @@ void TestSettingsStore::unconfirmedDialogWritesNothing()
 
 void TestSettingsStore::saveWritesBackWhatWasLoaded()
 {
-    settings.write({ { "dvd/minSpeed", 10 },
-                     { "dvd/maxSpeed", -3 },
-                     { "ui/normalFontSize", 0 },
-                     { "ui/fullscreenFontSize", 2147483647 } });
+    settings.write({ { "dvd/minSpeed", 10 }, { "dvd/maxSpeed", -3 }, { "ui/normalFontSize", 0 },
+        { "ui/fullscreenFontSize", 2147483647 } });
     MainWindow window;
     MainWindowProbe probe(window);
     probe.saveSettings();

@@ -7,19 +7,19 @@
 
 namespace {
 
-QString labelText(int size, const QString &text, const QString &time, int commentSize,
-                  const QString &comment)
+QString labelText(
+    int size, const QString &text, const QString &time, int commentSize, const QString &comment)
 {
     return QStringLiteral("<div style='font-size: ") + QString::number(size)
-            + QStringLiteral("px; font-weight: bold;'>") + text + QStringLiteral(" at ") + time
-            + QStringLiteral("</div><div style='font-size: ") + QString::number(commentSize)
-            + QStringLiteral("px; font-weight: bold;'>") + comment + QStringLiteral("</div>");
+        + QStringLiteral("px; font-weight: bold;'>") + text + QStringLiteral(" at ") + time
+        + QStringLiteral("</div><div style='font-size: ") + QString::number(commentSize)
+        + QStringLiteral("px; font-weight: bold;'>") + comment + QStringLiteral("</div>");
 }
 
 QString styleSheet(int size)
 {
     return QStringLiteral("QLabel { font-size: ") + QString::number(size)
-            + QStringLiteral("px; font-weight: bold; margin: 0px; padding: 0px; border: 0px; }");
+        + QStringLiteral("px; font-weight: bold; margin: 0px; padding: 0px; border: 0px; }");
 }
 
 } // namespace
@@ -105,18 +105,23 @@ void TestTimeDisplay::fontSizes()
     QCOMPARE(probe.timeLabel()->styleSheet(), styleSheet(size));
     probe.call("resetTimer");
     QCOMPARE(probe.timeLabel()->text(),
-             labelText(size, "Nothing to do", "00:00:00", commentSize, "..."));
+        labelText(size, "Nothing to do", "00:00:00", commentSize, "..."));
 }
 
 void TestTimeDisplay::userTextShownAsItStands_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("comment");
-    QTest::newRow("markup") << "<i>Writing</i>" << "<b>quiet</b> please";
-    QTest::newRow("placeholders in the text") << "%1 %2 %3 %4 %5" << "...";
-    QTest::newRow("placeholders in the comment") << "Busy" << "50%3 done, %9 left";
-    QTest::newRow("spaces only") << "   " << " ";
-    QTest::newRow("empty comment") << "Busy" << "";
+    QTest::newRow("markup") << "<i>Writing</i>"
+                            << "<b>quiet</b> please";
+    QTest::newRow("placeholders in the text") << "%1 %2 %3 %4 %5"
+                                              << "...";
+    QTest::newRow("placeholders in the comment") << "Busy"
+                                                 << "50%3 done, %9 left";
+    QTest::newRow("spaces only") << "   "
+                                 << " ";
+    QTest::newRow("empty comment") << "Busy"
+                                   << "";
 }
 
 void TestTimeDisplay::userTextShownAsItStands()
@@ -212,20 +217,27 @@ void TestTimeDisplay::textDialog_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("comment");
     QTest::addColumn<int>("elapsed");
-    QTest::newRow("text confirmed") << QByteArray("showCustomTextDialog") << "Coffee" << true
-                                    << "Coffee" << "..." << 2;
-    QTest::newRow("text kept untrimmed") << QByteArray("showCustomTextDialog") << " a b " << true
-                                         << " a b " << "..." << 2;
-    QTest::newRow("empty text refused") << QByteArray("showCustomTextDialog") << "" << true
-                                        << "Nothing to do" << "..." << 1;
-    QTest::newRow("text cancelled") << QByteArray("showCustomTextDialog") << "Coffee" << false
-                                    << "Nothing to do" << "..." << 1;
-    QTest::newRow("comment confirmed") << QByteArray("showCommentDialog") << "brb" << true
-                                       << "Nothing to do" << "brb" << 2;
-    QTest::newRow("empty comment taken") << QByteArray("showCommentDialog") << "" << true
-                                         << "Nothing to do" << "" << 2;
-    QTest::newRow("comment cancelled") << QByteArray("showCommentDialog") << "brb" << false
-                                       << "Nothing to do" << "..." << 1;
+    QTest::newRow("text confirmed")
+        << QByteArray("showCustomTextDialog") << "Coffee" << true << "Coffee"
+        << "..." << 2;
+    QTest::newRow("text kept untrimmed")
+        << QByteArray("showCustomTextDialog") << " a b " << true << " a b "
+        << "..." << 2;
+    QTest::newRow("empty text refused")
+        << QByteArray("showCustomTextDialog") << "" << true << "Nothing to do"
+        << "..." << 1;
+    QTest::newRow("text cancelled")
+        << QByteArray("showCustomTextDialog") << "Coffee" << false << "Nothing to do"
+        << "..." << 1;
+    QTest::newRow("comment confirmed")
+        << QByteArray("showCommentDialog") << "brb" << true << "Nothing to do"
+        << "brb" << 2;
+    QTest::newRow("empty comment taken")
+        << QByteArray("showCommentDialog") << "" << true << "Nothing to do"
+        << "" << 2;
+    QTest::newRow("comment cancelled")
+        << QByteArray("showCommentDialog") << "brb" << false << "Nothing to do"
+        << "..." << 1;
 }
 
 void TestTimeDisplay::textDialog()
@@ -260,9 +272,11 @@ void TestTimeDisplay::dialogsAskInJapanese_data()
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("initial");
     QTest::newRow("text") << QByteArray("showCustomTextDialog") << "カスタムテキスト"
-                          << "表示するテキストを入力してください:" << "Nothing to do";
+                          << "表示するテキストを入力してください:"
+                          << "Nothing to do";
     QTest::newRow("comment") << QByteArray("showCommentDialog") << "コメント"
-                             << "コメントを入力してください:" << "...";
+                             << "コメントを入力してください:"
+                             << "...";
 }
 
 void TestTimeDisplay::dialogsAskInJapanese()

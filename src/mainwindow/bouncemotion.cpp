@@ -46,11 +46,11 @@ void MainWindow::checkPlatformSupport()
     if (canPositionWindow)
         return;
     QMessageBox::warning(this, QStringLiteral("Platform Warning"),
-                         QStringLiteral("Running on Wayland. Window positioning may not work "
-                                        "properly.\n"
-                                        "Consider running with: QT_QPA_PLATFORM=xcb ./Velmoran\n"
-                                        "or use X11 session for full functionality."),
-                         QMessageBox::Ok, QMessageBox::NoButton);
+        QStringLiteral("Running on Wayland. Window positioning may not work "
+                       "properly.\n"
+                       "Consider running with: QT_QPA_PLATFORM=xcb ./Velmoran\n"
+                       "or use X11 session for full functionality."),
+        QMessageBox::Ok, QMessageBox::NoButton);
 }
 
 double MainWindow::randomSpeed()

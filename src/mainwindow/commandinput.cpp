@@ -67,13 +67,13 @@ void MainWindow::contextMenuEvent(QContextMenuEvent *event)
     addCommand(menu, QStringLiteral("タイマーをリセット (R)"), this, &MainWindow::resetTimer);
     menu.addSeparator();
     addCommand(menu,
-               dvdModeEnabled ? QStringLiteral("DVDモードを無効にする (D)")
-                              : QStringLiteral("DVDモードを有効にする (D)"),
-               this, &MainWindow::toggleDVDMode);
+        dvdModeEnabled ? QStringLiteral("DVDモードを無効にする (D)")
+                       : QStringLiteral("DVDモードを有効にする (D)"),
+        this, &MainWindow::toggleDVDMode);
     addCommand(menu,
-               isFullScreen() ? QStringLiteral("ウィンドウモードに戻す (F)")
-                              : QStringLiteral("フルスクリーンにする (F)"),
-               this, &MainWindow::toggleFullscreen);
+        isFullScreen() ? QStringLiteral("ウィンドウモードに戻す (F)")
+                       : QStringLiteral("フルスクリーンにする (F)"),
+        this, &MainWindow::toggleFullscreen);
     menu.addSeparator();
     addCommand(menu, QStringLiteral("DVD速度設定 (S)"), this, &MainWindow::showSettingsDialog);
     menu.exec(event->globalPos());

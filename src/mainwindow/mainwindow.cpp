@@ -56,7 +56,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     // The bounce follows whichever screen is primary now, and never touches one that is gone.
     connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this,
-            [this](QScreen *primary) { screen = primary; });
+        [this](QScreen *primary) { screen = primary; });
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this](QScreen *removed) {
         if (removed == screen)
             screen = QGuiApplication::primaryScreen();

@@ -18,18 +18,18 @@ QString timeText(int elapsed)
 {
     const QLatin1Char zero('0');
     return QStringLiteral("%1:%2:%3")
-            .arg(elapsed / 3600, 2, 10, zero)
-            .arg(elapsed % 3600 / 60, 2, 10, zero)
-            .arg(elapsed % 60, 2, 10, zero);
+        .arg(elapsed / 3600, 2, 10, zero)
+        .arg(elapsed % 3600 / 60, 2, 10, zero)
+        .arg(elapsed % 60, 2, 10, zero);
 }
 
 // The text dialogs' common shape: the entered text when OK was pressed, nothing otherwise.
-std::optional<QString> askForText(QWidget *parent, const QString &title, const QString &label,
-                                  const QString &current)
+std::optional<QString> askForText(
+    QWidget *parent, const QString &title, const QString &label, const QString &current)
 {
     bool accepted = false;
-    const QString text =
-            QInputDialog::getText(parent, title, label, QLineEdit::Normal, current, &accepted);
+    const QString text
+        = QInputDialog::getText(parent, title, label, QLineEdit::Normal, current, &accepted);
     if (!accepted)
         return std::nullopt;
     return text;
@@ -42,10 +42,11 @@ void MainWindow::updateTimeDisplay()
     const int fontSize = currentFontSize(this, normalFontSize, fullscreenFontSize);
     const int commentFontSize = static_cast<int>(fontSize * 0.8);
     // One pass over all five values, so that a "%1" in the user's text is shown as it stands.
-    timeLabel->setText(QStringLiteral("<div style='font-size: %1px; font-weight: bold;'>%2 at %3</div>"
-                                      "<div style='font-size: %4px; font-weight: bold;'>%5</div>")
-                               .arg(QString::number(fontSize), customText, timeText(elapsedSeconds),
-                                    QString::number(commentFontSize), comment));
+    timeLabel->setText(
+        QStringLiteral("<div style='font-size: %1px; font-weight: bold;'>%2 at %3</div>"
+                       "<div style='font-size: %4px; font-weight: bold;'>%5</div>")
+            .arg(QString::number(fontSize), customText, timeText(elapsedSeconds),
+                QString::number(commentFontSize), comment));
     ++elapsedSeconds;
 }
 
@@ -54,7 +55,7 @@ void MainWindow::updateFontSize()
     const int fontSize = currentFontSize(this, normalFontSize, fullscreenFontSize);
     timeLabel->setStyleSheet(QStringLiteral("QLabel { font-size: %1px; font-weight: bold; margin: "
                                             "0px; padding: 0px; border: 0px; }")
-                                     .arg(fontSize));
+                                 .arg(fontSize));
 }
 
 void MainWindow::resetTimer()
@@ -87,8 +88,7 @@ void MainWindow::showCustomTextDialog()
 {
     try {
         const auto text = askForText(this, QStringLiteral("カスタムテキスト"),
-                                     QStringLiteral("表示するテキストを入力してください:"),
-                                     customText);
+            QStringLiteral("表示するテキストを入力してください:"), customText);
         if (!text || text->isEmpty())
             return;
         customText = *text;
@@ -102,7 +102,7 @@ void MainWindow::showCommentDialog()
 {
     try {
         const auto text = askForText(this, QStringLiteral("コメント"),
-                                     QStringLiteral("コメントを入力してください:"), comment);
+            QStringLiteral("コメントを入力してください:"), comment);
         if (!text)
             return;
         comment = *text;

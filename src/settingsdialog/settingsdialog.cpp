@@ -94,25 +94,24 @@ void SettingsDialog::setupUi()
 
     groupLayout->addWidget(new QLabel(QStringLiteral("Quick Settings:"), this));
     slowButton = presetButton(QStringLiteral("Slow (1-3)"),
-                              QStringLiteral("QPushButton { background-color: #e8f5e8; }"), this);
+        QStringLiteral("QPushButton { background-color: #e8f5e8; }"), this);
     normalButton = presetButton(QStringLiteral("Normal (2-4)"),
-                                QStringLiteral("QPushButton { background-color: #e8f0ff; }"), this);
+        QStringLiteral("QPushButton { background-color: #e8f0ff; }"), this);
     fastButton = presetButton(QStringLiteral("Fast (5-15)"),
-                              QStringLiteral("QPushButton { background-color: #fff0e8; }"), this);
+        QStringLiteral("QPushButton { background-color: #fff0e8; }"), this);
     groupLayout->addLayout(buttonRow({ slowButton, normalButton, fastButton }));
-    veryFastButton =
-            presetButton(QStringLiteral("Super Fast (20-50)"),
-                         QStringLiteral("QPushButton { background-color: #ffe8e8; }"), this);
+    veryFastButton = presetButton(QStringLiteral("Super Fast (20-50)"),
+        QStringLiteral("QPushButton { background-color: #ffe8e8; }"), this);
     extremeButton = presetButton(QStringLiteral("Extreme Fast (50-100)"),
-                                 QStringLiteral("QPushButton { background-color: #ff8888; color: "
-                                                "white; font-weight: bold; }"),
-                                 this);
+        QStringLiteral("QPushButton { background-color: #ff8888; color: "
+                       "white; font-weight: bold; }"),
+        this);
     groupLayout->addLayout(buttonRow({ veryFastButton, extremeButton }));
 
-    auto *note = new QLabel(
-            QStringLiteral("Set the speed range for DVD screensaver-like movements.\n"
-                           "The actual speed is determined randomly within this range.\n"
-                           "You can set it up to 100 pixels per frame."),
+    auto *note
+        = new QLabel(QStringLiteral("Set the speed range for DVD screensaver-like movements.\n"
+                                    "The actual speed is determined randomly within this range.\n"
+                                    "You can set it up to 100 pixels per frame."),
             this);
     note->setWordWrap(true);
     note->setStyleSheet(QStringLiteral("color: gray; font-size: 11px;"));

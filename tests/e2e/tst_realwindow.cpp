@@ -17,6 +17,16 @@ QSet<QPoint> positionsOver(const Desktop &desktop, int samples)
     return positions;
 }
 
+// Presses a key on a freshly started window and waits for the dialog that it opens.
+bool openDialog(Desktop &desktop, const QString &key, const QString &title)
+{
+    if (!desktop.start())
+        return false;
+    desktop.activate();
+    desktop.key(key);
+    return QTest::qWaitFor([&] { return !desktop.findWindow(title).isEmpty(); }, 5000);
+}
+
 } // namespace
 
 class TestRealWindow : public QObject
@@ -105,34 +115,26 @@ void TestRealWindow::fullScreenKeyIsReliable()
 
 void TestRealWindow::textKeyStoresWhatIsTyped()
 {
-    {
-        Desktop desktop;
-        QVERIFY(desktop.start());
-        desktop.activate();
-        desktop.key("t");
-        QTRY_VERIFY_WITH_TIMEOUT(!desktop.findWindow("カスタムテキスト").isEmpty(), 5000);
-        desktop.key("ctrl+a");
-        desktop.type("Meeting");
-        desktop.key("Return");
-        QTRY_VERIFY_WITH_TIMEOUT(desktop.settingsFile().contains("customText=Meeting"), 5000);
-        QVERIFY(desktop.findWindow("カスタムテキスト").isEmpty());
-        QCOMPARE(desktop.close(), 0);
+    Desktop desktop;
+    QVERIFY(openDialog(desktop, "t", "カスタムテキスト"));
+    desktop.key("ctrl+a");
+    desktop.type("Meeting");
+    desktop.key("Return");
+    QTRY_VERIFY_WITH_TIMEOUT(desktop.settingsFile().contains("customText=Meeting"), 5000);
+    QVERIFY(desktop.findWindow("カスタムテキスト").isEmpty());
+    QCOMPARE(desktop.close(), 0);
 
-        Desktop restarted;
-        restarted.writeSettings(desktop.settingsFile());
-        QVERIFY(restarted.start());
-        QVERIFY(restarted.readText().contains(QStringLiteral("Meeting at 00:00")));
-        QCOMPARE(restarted.close(), 0);
-    }
+    Desktop restarted;
+    restarted.writeSettings(desktop.settingsFile());
+    QVERIFY(restarted.start());
+    QVERIFY(restarted.readText().contains(QStringLiteral("Meeting at 00:00")));
+    QCOMPARE(restarted.close(), 0);
 }
 
 void TestRealWindow::commentKeyStoresAnEmptyComment()
 {
     Desktop desktop;
-    QVERIFY(desktop.start());
-    desktop.activate();
-    desktop.key("c");
-    QTRY_VERIFY_WITH_TIMEOUT(!desktop.findWindow("コメント").isEmpty(), 5000);
+    QVERIFY(openDialog(desktop, "c", "コメント"));
     desktop.key("ctrl+a BackSpace Return");
     QTRY_VERIFY_WITH_TIMEOUT(desktop.settingsFile().contains("comment=\n"), 5000);
     QVERIFY(desktop.settingsFile().contains("customText=Nothing to do"));
@@ -156,10 +158,7 @@ void TestRealWindow::escapeOnADialogWritesNothing()
     QFETCH(QString, key);
     QFETCH(QString, title);
     Desktop desktop;
-    QVERIFY(desktop.start());
-    desktop.activate();
-    desktop.key(key);
-    QTRY_VERIFY_WITH_TIMEOUT(!desktop.findWindow(title).isEmpty(), 5000);
+    QVERIFY(openDialog(desktop, key, title));
     desktop.type("42");
     desktop.key("Escape");
     QTRY_VERIFY_WITH_TIMEOUT(desktop.findWindow(title).isEmpty(), 5000);
