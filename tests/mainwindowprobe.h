@@ -36,6 +36,8 @@ public:
     double &dvdVelocityY() { return w.dvdVelocityY; }
 
     double randomSpeed() { return w.randomSpeed(); }
+    void moveDVD() { w.moveDVD(); } // direct, for the step-cost benchmark
+    void updateTimeDisplay() { w.updateTimeDisplay(); }
     void loadSettings() { w.loadSettings(); }
     void saveSettings() { w.saveSettings(); }
 

@@ -37,6 +37,10 @@ private slots:
     void fontSizes();
     void userTextShownAsItStands_data();
     void userTextShownAsItStands();
+    void overlongTextShowsItsBeginning_data();
+    void overlongTextShowsItsBeginning();
+    void markupReadingDevicesShowsAsText_data();
+    void markupReadingDevicesShowsAsText();
     void everyRenderAdvancesTheCounter();
     void resetShowsZeroAtOnce();
     void fullscreenTogglesSizeLimitsAndStyle();
@@ -134,6 +138,62 @@ void TestTimeDisplay::userTextShownAsItStands()
     probe.comment() = comment;
     probe.call("resetTimer");
     QCOMPARE(probe.timeLabel()->text(), labelText(18, text, "00:00:00", 14, comment));
+}
+
+void TestTimeDisplay::overlongTextShowsItsBeginning_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown");
+    const QString longest(32767, 'x');
+    QTest::newRow("longest a dialog takes") << longest << longest;
+    QTest::newRow("one more") << longest + 'y' << longest;
+    QTest::newRow("a megabyte") << QString(1 << 20, 'z') << QString(32767, 'z');
+    const QString emoji = QStringLiteral("\U0001F600");
+    QTest::newRow("no half a character") << QString(32766, 'x') + emoji << QString(32766, 'x');
+}
+
+// Only a hand-edited store holds such texts; the store keeps them whole.
+void TestTimeDisplay::overlongTextShowsItsBeginning()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    settings.write({ { "ui/customText", stored }, { "ui/comment", stored } });
+    MainWindow window;
+    MainWindowProbe probe(window);
+    QCOMPARE(probe.timeLabel()->text(), labelText(18, shown, "00:00:00", 14, shown));
+    probe.saveSettings();
+    QCOMPARE(settings.value("ui/customText").toString(), stored);
+}
+
+void TestTimeDisplay::markupReadingDevicesShowsAsText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("asMarkup");
+    const QString image = QFINDTESTDATA("tst_timedisplay.cpp"); // a small regular file
+    QTest::newRow("no resources") << "<b>bold</b>" << true;
+    QTest::newRow("regular file") << "<img src=\"" + image + "\">" << true;
+    QTest::newRow("missing file") << "<img src=\"/nonexistent/x.png\">" << true;
+    QTest::newRow("data URL") << "<img src=\"data:image/png;base64,AAAA\">" << true;
+    QTest::newRow("device") << "<img src=\"/dev/zero\">" << false;
+    QTest::newRow("device as file URL") << "<img src=\"file:///dev/urandom\">" << false;
+    QTest::newRow("directory") << "x <img src=\"/\"> y" << false;
+    QTest::newRow("style sheet link, which the toolkit ignores here")
+        << "<link rel=\"stylesheet\" href=\"/dev/zero\">x" << true;
+    QTest::newRow("background from a device")
+        << "<table background=\"/dev/zero\"><tr><td>x</td></tr></table>" << false;
+}
+
+// Rich text reads the files that it names; a device or a pipe would never end.
+void TestTimeDisplay::markupReadingDevicesShowsAsText()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, asMarkup);
+    MainWindow window;
+    MainWindowProbe probe(window);
+    probe.customText() = text;
+    probe.call("resetTimer");
+    const QString shown = asMarkup ? text : text.toHtmlEscaped();
+    QCOMPARE(probe.timeLabel()->text(), labelText(18, shown, "00:00:00", 14, "..."));
 }
 
 void TestTimeDisplay::everyRenderAdvancesTheCounter()

@@ -41,6 +41,7 @@ Desktop::Desktop()
     environment.insert(QStringLiteral("HOME"), home.path());
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
     app.setProcessEnvironment(environment);
+    app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     app.setProgram(QStringLiteral(VELMORAN_BINARY));
 }
 

@@ -1,0 +1,326 @@
+// Measures Velmoran against bare Qt programs of the same kind on the current X display, in
+// interleaved rounds, and prints medians and ratios. Run it through bench/run.sh.
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QMap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <xcb/xcb.h>
+
+#include <poll.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+constexpr int settleMs = 2000;
+constexpr int steadyMs = 10000;
+constexpr QSize windowSize(280, 150);
+
+struct Measurement
+{
+    double startupMs = 0;
+    double cpuShare = 0; // of one core, over the steady span
+    double rssKb = 0;
+    double hwmKb = 0;
+    double positionsPerSecond = 0;
+    bool onScreen = true;
+    double driftSeconds = 0; // how far the shown counter fell behind the wall clock
+};
+
+// The X side: notices when a program's window is mapped and where it moves, and reads its pixels.
+class Display
+{
+public:
+    Display() : connection(xcb_connect(nullptr, nullptr))
+    {
+        if (xcb_connection_has_error(connection))
+            qFatal("velmoranbench: cannot open the X display");
+        xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+        root = screen->root;
+        screenSize = QSize(screen->width_in_pixels, screen->height_in_pixels);
+        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(connection);
+    }
+    ~Display() { xcb_disconnect(connection); }
+
+    QSize screen() const { return screenSize; }
+
+    // The next top-level (frame) window to be mapped, or 0 on time-out.
+    xcb_window_t waitForMap(const QElapsedTimer &clock, qint64 untilMs)
+    {
+        xcb_window_t mapped = 0;
+        pump(clock, untilMs, [&mapped](xcb_generic_event_t *event) {
+            if ((event->response_type & 0x7f) == XCB_MAP_NOTIFY && !mapped)
+                mapped = reinterpret_cast<xcb_map_notify_event_t *>(event)->window;
+            return mapped != 0;
+        });
+        return mapped;
+    }
+
+    // Records the window's placements until the time given.
+    void follow(xcb_window_t frame, const QElapsedTimer &clock, qint64 untilMs,
+                QList<QPoint> &placements)
+    {
+        pump(clock, untilMs, [&](xcb_generic_event_t *event) {
+            if ((event->response_type & 0x7f) == XCB_CONFIGURE_NOTIFY) {
+                auto *configure = reinterpret_cast<xcb_configure_notify_event_t *>(event);
+                if (configure->window == frame)
+                    placements.append(QPoint(configure->x, configure->y));
+            }
+            return false;
+        });
+    }
+
+    // The upper part of the frame, which stays on screen wherever the bounce puts it.
+    QImage grab(xcb_window_t frame)
+    {
+        std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)> reply(
+                xcb_get_image_reply(connection,
+                                    xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, frame, 0,
+                                                  0, windowSize.width(), windowSize.height(),
+                                                  ~0u),
+                                    nullptr),
+                &std::free);
+        if (!reply)
+            return QImage();
+        return QImage(xcb_get_image_data(reply.get()), windowSize.width(), windowSize.height(),
+                      QImage::Format_RGB32)
+                .copy();
+    }
+
+private:
+    template<typename Handler>
+    void pump(const QElapsedTimer &clock, qint64 untilMs, Handler handle)
+    {
+        const int fd = xcb_get_file_descriptor(connection);
+        for (;;) {
+            while (xcb_generic_event_t *event = xcb_poll_for_event(connection)) {
+                const bool done = handle(event);
+                std::free(event);
+                if (done)
+                    return;
+            }
+            const qint64 left = untilMs - clock.elapsed();
+            if (left <= 0)
+                return;
+            pollfd wait { fd, POLLIN, 0 };
+            poll(&wait, 1, int(std::min<qint64>(left, 100)));
+        }
+    }
+
+    xcb_connection_t *connection;
+    xcb_window_t root = 0;
+    QSize screenSize;
+};
+
+qint64 cpuNanoseconds(qint64 pid)
+{
+    QFile file(QStringLiteral("/proc/%1/schedstat").arg(pid));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().split(' ').value(0).toLongLong() : 0;
+}
+
+double statusKb(qint64 pid, const QByteArray &field)
+{
+    QFile file(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').value(0).toDouble();
+    }
+    return 0;
+}
+
+// The counter that a captured window shows, in seconds, read by OCR; -1 when unreadable.
+int shownSeconds(const QImage &image, const QTemporaryDir &scratch)
+{
+    const QString path = scratch.filePath(QStringLiteral("counter.png"));
+    image.scaled(image.size() * 3, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).save(path);
+    QProcess ocr;
+    ocr.start(QStringLiteral("tesseract"), { path, QStringLiteral("stdout") });
+    if (!ocr.waitForFinished(10000)) {
+        ocr.kill();
+        ocr.waitForFinished();
+        return -1;
+    }
+    const auto match = QRegularExpression(QStringLiteral("(\\d+):(\\d\\d):(\\d\\d)"))
+                               .match(QString::fromUtf8(ocr.readAllStandardOutput()));
+    if (!match.hasMatch())
+        return -1;
+    return match.captured(1).toInt() * 3600 + match.captured(2).toInt() * 60
+            + match.captured(3).toInt();
+}
+
+struct Tick
+{
+    qint64 atMs = -1;
+    QImage image;
+};
+
+// Waits for the window's content to change: a tick of its clock. The motion leaves the content
+// as it is, so a change is a new counter.
+Tick waitForTick(Display &display, xcb_window_t frame, const QElapsedTimer &clock, qint64 untilMs)
+{
+    const QByteArray before = QCryptographicHash::hash(
+            QByteArrayView(display.grab(frame).constBits(), windowSize.width() * windowSize.height() * 4),
+            QCryptographicHash::Md5);
+    QList<QPoint> ignored;
+    while (clock.elapsed() < untilMs) {
+        const QImage now = display.grab(frame);
+        const QByteArray hash = QCryptographicHash::hash(
+                QByteArrayView(now.constBits(), now.sizeInBytes()), QCryptographicHash::Md5);
+        if (!now.isNull() && hash != before)
+            return { clock.elapsed(), now };
+        display.follow(frame, clock, clock.elapsed() + 2, ignored);
+    }
+    return {};
+}
+
+Measurement measure(Display &display, const QString &program, int driftSeconds, bool steady)
+{
+    QTemporaryDir home;
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+
+    Measurement m;
+    QElapsedTimer clock;
+    clock.start();
+    process.start(program, {});
+    const xcb_window_t frame = display.waitForMap(clock, 15000);
+    m.startupMs = clock.nsecsElapsed() / 1e6;
+    if (!frame)
+        qFatal("velmoranbench: %s mapped no window", qPrintable(program));
+    const qint64 pid = process.processId();
+
+    QList<QPoint> placements;
+    display.follow(frame, clock, settleMs, placements);
+    Tick first;
+    if (steady && driftSeconds > 0)
+        first = waitForTick(display, frame, clock, clock.elapsed() + 1500);
+
+    if (steady) {
+        const qint64 cpuBefore = cpuNanoseconds(pid);
+        const qint64 spanStart = clock.elapsed();
+        const qsizetype placementsBefore = placements.size();
+        display.follow(frame, clock, spanStart + steadyMs, placements);
+        const double span = (clock.elapsed() - spanStart) / 1000.0;
+        m.cpuShare = (cpuNanoseconds(pid) - cpuBefore) / 1e9 / span;
+        const QSet<QPoint> distinct(placements.cbegin() + placementsBefore, placements.cend());
+        m.positionsPerSecond = distinct.size() / span;
+    }
+    m.rssKb = statusKb(pid, "VmRSS");
+    m.hwmKb = statusKb(pid, "VmHWM");
+
+    const QRect allowed(QPoint(0, 0), display.screen() - windowSize + QSize(1, 1));
+    m.onScreen = std::all_of(placements.cbegin(), placements.cend(),
+                             [&allowed](const QPoint &p) { return allowed.contains(p); });
+
+    if (first.atMs >= 0) {
+        display.follow(frame, clock, first.atMs + driftSeconds * 1000 - 400, placements);
+        const Tick last = waitForTick(display, frame, clock, clock.elapsed() + 1500);
+        QTemporaryDir scratch;
+        const int shownFirst = shownSeconds(first.image, scratch);
+        const int shownLast = shownSeconds(last.image, scratch);
+        if (last.atMs < 0 || shownFirst < 0 || shownLast < 0)
+            qFatal("velmoranbench: could not read the counter of %s", qPrintable(program));
+        m.driftSeconds = (last.atMs - first.atMs) / 1000.0 - (shownLast - shownFirst);
+    }
+
+    process.terminate();
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    return m;
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const qsizetype n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+template<typename Field>
+QList<double> column(const QList<Measurement> &runs, Field field)
+{
+    QList<double> values;
+    for (const Measurement &m : runs)
+        values.append(field(m));
+    return values;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Velmoran against bare Qt programs"));
+    parser.addHelpOption();
+    const QCommandLineOption roundsOption(QStringLiteral("rounds"), QStringLiteral("Rounds (5)."),
+                                          QStringLiteral("n"), QStringLiteral("5"));
+    const QCommandLineOption driftOption(QStringLiteral("drift"),
+                                         QStringLiteral("Seconds over which to measure the "
+                                                        "counter's drift, 0 to skip (60)."),
+                                         QStringLiteral("s"), QStringLiteral("60"));
+    parser.addOptions({ roundsOption, driftOption });
+    parser.process(app);
+    const int rounds = std::max(1, parser.value(roundsOption).toInt());
+    const int drift = std::max(0, parser.value(driftOption).toInt());
+
+    Display display;
+    QList<Measurement> velmoran, bounce, label;
+    QTextStream err(stderr);
+    for (int round = 1; round <= rounds; ++round) {
+        err << "round " << round << " of " << rounds << Qt::endl;
+        velmoran.append(measure(display, QStringLiteral(VELMORAN_BINARY), drift, true));
+        bounce.append(measure(display, QStringLiteral(BARE_BOUNCE_BINARY), drift, true));
+        label.append(measure(display, QStringLiteral(BARE_LABEL_BINARY), 0, false));
+    }
+
+    QTextStream out(stdout);
+    out << "| measure (median of " << rounds << ") | Velmoran | bare bounce | ratio | bare label |\n"
+        << "|---|---|---|---|---|\n";
+    const auto row = [&](const char *name, auto field, int decimals, bool ratio) {
+        const double v = median(column(velmoran, field));
+        const double b = median(column(bounce, field));
+        const double l = median(column(label, field));
+        out << "| " << name << " | " << QString::number(v, 'f', decimals) << " | "
+            << QString::number(b, 'f', decimals) << " | "
+            << (ratio && b != 0 ? QString::number(v / b, 'f', 2) : QStringLiteral("–")) << " | "
+            << QString::number(l, 'f', decimals) << " |\n";
+    };
+    row("start-up until mapped (ms)", [](const Measurement &m) { return m.startupMs; }, 1, true);
+    row("CPU, share of one core (%)", [](const Measurement &m) { return m.cpuShare * 100; }, 2,
+        true);
+    row("VmRSS (MiB)", [](const Measurement &m) { return m.rssKb / 1024; }, 1, true);
+    row("VmHWM (MiB)", [](const Measurement &m) { return m.hwmKb / 1024; }, 1, true);
+    row("positions per second (nominal 62.5)",
+        [](const Measurement &m) { return m.positionsPerSecond; }, 1, true);
+    if (drift > 0)
+        row("counter drift over the span (s)", [](const Measurement &m) { return m.driftSeconds; },
+            3, false);
+    const auto allOnScreen = [](const QList<Measurement> &runs) {
+        return std::all_of(runs.cbegin(), runs.cend(), [](const Measurement &m) { return m.onScreen; });
+    };
+    out << "\nstayed on screen: Velmoran " << (allOnScreen(velmoran) ? "yes" : "NO")
+        << ", bare bounce " << (allOnScreen(bounce) ? "yes" : "NO") << "\n";
+    return 0;
+}
