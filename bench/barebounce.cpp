@@ -33,9 +33,9 @@ int main(int argc, char *argv[])
         label->setText(QStringLiteral("<div style='font-size: 18px; font-weight: bold;'>Nothing to "
                                       "do at %1:%2:%3</div><div style='font-size: 14px; "
                                       "font-weight: bold;'>...</div>")
-                               .arg(elapsed / 3600, 2, 10, QLatin1Char('0'))
-                               .arg(elapsed % 3600 / 60, 2, 10, QLatin1Char('0'))
-                               .arg(elapsed % 60, 2, 10, QLatin1Char('0')));
+                           .arg(elapsed / 3600, 2, 10, QLatin1Char('0'))
+                           .arg(elapsed % 3600 / 60, 2, 10, QLatin1Char('0'))
+                           .arg(elapsed % 60, 2, 10, QLatin1Char('0')));
         ++elapsed;
     };
     QTimer clock;

@@ -10,9 +10,9 @@ int main(int argc, char *argv[])
     window.setFixedSize(280, 150);
     window.setWindowTitle(QStringLiteral("Bare label"));
     auto *label = new QLabel(
-            QStringLiteral("<div style='font-size: 18px; font-weight: bold;'>Nothing to do at "
-                           "00:00:00</div><div style='font-size: 14px; font-weight: bold;'>...</div>"),
-            &window);
+        QStringLiteral("<div style='font-size: 18px; font-weight: bold;'>Nothing to do at "
+                       "00:00:00</div><div style='font-size: 14px; font-weight: bold;'>...</div>"),
+        &window);
     label->setAlignment(Qt::AlignCenter);
     window.setCentralWidget(label);
     window.show();

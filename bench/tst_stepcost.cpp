@@ -37,7 +37,8 @@ void BenchStepCost::init()
 
 void BenchStepCost::moveDVD()
 {
-    QBENCHMARK {
+    QBENCHMARK
+    {
         probe->moveDVD();
     }
 }
@@ -45,7 +46,8 @@ void BenchStepCost::moveDVD()
 void BenchStepCost::bareMove()
 {
     int x = 0;
-    QBENCHMARK {
+    QBENCHMARK
+    {
         x = (x + 3) % 1640;
         window->move(x, 100);
     }
@@ -53,7 +55,8 @@ void BenchStepCost::bareMove()
 
 void BenchStepCost::updateTimeDisplay()
 {
-    QBENCHMARK {
+    QBENCHMARK
+    {
         probe->updateTimeDisplay();
     }
 }
@@ -61,12 +64,13 @@ void BenchStepCost::updateTimeDisplay()
 void BenchStepCost::bareSetText()
 {
     int n = 0;
-    QBENCHMARK {
+    QBENCHMARK
+    {
         probe->timeLabel()->setText(
-                QStringLiteral("<div style='font-size: 18px; font-weight: bold;'>Nothing to do at "
-                               "00:00:%1</div><div style='font-size: 14px; font-weight: "
-                               "bold;'>...</div>")
-                        .arg(++n % 60, 2, 10, QLatin1Char('0')));
+            QStringLiteral("<div style='font-size: 18px; font-weight: bold;'>Nothing to do at "
+                           "00:00:%1</div><div style='font-size: 14px; font-weight: "
+                           "bold;'>...</div>")
+                .arg(++n % 60, 2, 10, QLatin1Char('0')));
     }
 }
 

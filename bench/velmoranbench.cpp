@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -42,7 +43,8 @@ struct Measurement
 class Display
 {
 public:
-    Display() : connection(xcb_connect(nullptr, nullptr))
+    Display()
+        : connection(xcb_connect(nullptr, nullptr))
     {
         if (xcb_connection_has_error(connection))
             qFatal("velmoranbench: cannot open the X display");
@@ -70,8 +72,8 @@ public:
     }
 
     // Records the window's placements until the time given.
-    void follow(xcb_window_t frame, const QElapsedTimer &clock, qint64 untilMs,
-                QList<QPoint> &placements)
+    void follow(
+        xcb_window_t frame, const QElapsedTimer &clock, qint64 untilMs, QList<QPoint> &placements)
     {
         pump(clock, untilMs, [&](xcb_generic_event_t *event) {
             if ((event->response_type & 0x7f) == XCB_CONFIGURE_NOTIFY) {
@@ -87,22 +89,20 @@ public:
     QImage grab(xcb_window_t frame)
     {
         std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)> reply(
-                xcb_get_image_reply(connection,
-                                    xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, frame, 0,
-                                                  0, windowSize.width(), windowSize.height(),
-                                                  ~0u),
-                                    nullptr),
-                &std::free);
+            xcb_get_image_reply(connection,
+                xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, frame, 0, 0,
+                    windowSize.width(), windowSize.height(), ~0u),
+                nullptr),
+            &std::free);
         if (!reply)
             return QImage();
         return QImage(xcb_get_image_data(reply.get()), windowSize.width(), windowSize.height(),
-                      QImage::Format_RGB32)
-                .copy();
+            QImage::Format_RGB32)
+            .copy();
     }
 
 private:
-    template<typename Handler>
-    void pump(const QElapsedTimer &clock, qint64 untilMs, Handler handle)
+    template<typename Handler> void pump(const QElapsedTimer &clock, qint64 untilMs, Handler handle)
     {
         const int fd = xcb_get_file_descriptor(connection);
         for (;;) {
@@ -156,11 +156,11 @@ int shownSeconds(const QImage &image, const QTemporaryDir &scratch)
         return -1;
     }
     const auto match = QRegularExpression(QStringLiteral("(\\d+):(\\d\\d):(\\d\\d)"))
-                               .match(QString::fromUtf8(ocr.readAllStandardOutput()));
+                           .match(QString::fromUtf8(ocr.readAllStandardOutput()));
     if (!match.hasMatch())
         return -1;
     return match.captured(1).toInt() * 3600 + match.captured(2).toInt() * 60
-            + match.captured(3).toInt();
+        + match.captured(3).toInt();
 }
 
 struct Tick
@@ -173,14 +173,15 @@ struct Tick
 // as it is, so a change is a new counter.
 Tick waitForTick(Display &display, xcb_window_t frame, const QElapsedTimer &clock, qint64 untilMs)
 {
-    const QByteArray before = QCryptographicHash::hash(
-            QByteArrayView(display.grab(frame).constBits(), windowSize.width() * windowSize.height() * 4),
+    const QByteArray before
+        = QCryptographicHash::hash(QByteArrayView(display.grab(frame).constBits(),
+                                       windowSize.width() * windowSize.height() * 4),
             QCryptographicHash::Md5);
     QList<QPoint> ignored;
     while (clock.elapsed() < untilMs) {
         const QImage now = display.grab(frame);
         const QByteArray hash = QCryptographicHash::hash(
-                QByteArrayView(now.constBits(), now.sizeInBytes()), QCryptographicHash::Md5);
+            QByteArrayView(now.constBits(), now.sizeInBytes()), QCryptographicHash::Md5);
         if (!now.isNull() && hash != before)
             return { clock.elapsed(), now };
         display.follow(frame, clock, clock.elapsed() + 2, ignored);
@@ -229,7 +230,7 @@ Measurement measure(Display &display, const QString &program, int driftSeconds, 
 
     const QRect allowed(QPoint(0, 0), display.screen() - windowSize + QSize(1, 1));
     m.onScreen = std::all_of(placements.cbegin(), placements.cend(),
-                             [&allowed](const QPoint &p) { return allowed.contains(p); });
+        [&allowed](const QPoint &p) { return allowed.contains(p); });
 
     if (first.atMs >= 0) {
         display.follow(frame, clock, first.atMs + driftSeconds * 1000 - 400, placements);
@@ -257,8 +258,7 @@ double median(QList<double> values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-template<typename Field>
-QList<double> column(const QList<Measurement> &runs, Field field)
+template<typename Field> QList<double> column(const QList<Measurement> &runs, Field field)
 {
     QList<double> values;
     for (const Measurement &m : runs)
@@ -275,11 +275,11 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(QStringLiteral("Velmoran against bare Qt programs"));
     parser.addHelpOption();
     const QCommandLineOption roundsOption(QStringLiteral("rounds"), QStringLiteral("Rounds (5)."),
-                                          QStringLiteral("n"), QStringLiteral("5"));
+        QStringLiteral("n"), QStringLiteral("5"));
     const QCommandLineOption driftOption(QStringLiteral("drift"),
-                                         QStringLiteral("Seconds over which to measure the "
-                                                        "counter's drift, 0 to skip (60)."),
-                                         QStringLiteral("s"), QStringLiteral("60"));
+        QStringLiteral("Seconds over which to measure the "
+                       "counter's drift, 0 to skip (60)."),
+        QStringLiteral("s"), QStringLiteral("60"));
     parser.addOptions({ roundsOption, driftOption });
     parser.process(app);
     const int rounds = std::max(1, parser.value(roundsOption).toInt());
@@ -288,37 +288,60 @@ int main(int argc, char *argv[])
     Display display;
     QList<Measurement> velmoran, bounce, label;
     QTextStream err(stderr);
+    const auto note = [&err](const char *name, const Measurement &m) {
+        err << "  " << name << ": start-up " << m.startupMs << " ms, CPU " << m.cpuShare * 100
+            << " %, RSS " << m.rssKb << " kB, " << m.positionsPerSecond << " positions/s, drift "
+            << m.driftSeconds << " s" << Qt::endl;
+        return m;
+    };
     for (int round = 1; round <= rounds; ++round) {
         err << "round " << round << " of " << rounds << Qt::endl;
-        velmoran.append(measure(display, QStringLiteral(VELMORAN_BINARY), drift, true));
-        bounce.append(measure(display, QStringLiteral(BARE_BOUNCE_BINARY), drift, true));
-        label.append(measure(display, QStringLiteral(BARE_LABEL_BINARY), 0, false));
+        velmoran.append(
+            note("Velmoran", measure(display, QStringLiteral(VELMORAN_BINARY), drift, true)));
+        bounce.append(
+            note("bare bounce", measure(display, QStringLiteral(BARE_BOUNCE_BINARY), drift, true)));
+        label.append(
+            note("bare label", measure(display, QStringLiteral(BARE_LABEL_BINARY), 0, false)));
     }
 
     QTextStream out(stdout);
-    out << "| measure (median of " << rounds << ") | Velmoran | bare bounce | ratio | bare label |\n"
+    out << "| measure (median of " << rounds
+        << ") | Velmoran | bare bounce | ratio | bare label |\n"
         << "|---|---|---|---|---|\n";
-    const auto row = [&](const char *name, auto field, int decimals, bool ratio) {
-        const double v = median(column(velmoran, field));
-        const double b = median(column(bounce, field));
-        const double l = median(column(label, field));
-        out << "| " << name << " | " << QString::number(v, 'f', decimals) << " | "
-            << QString::number(b, 'f', decimals) << " | "
-            << (ratio && b != 0 ? QString::number(v / b, 'f', 2) : QStringLiteral("–")) << " | "
-            << QString::number(l, 'f', decimals) << " |\n";
+    struct Row
+    {
+        const char *name;
+        std::function<double(const Measurement &)> field;
+        int decimals;
+        bool ratio; // a ratio against the bare bounce
+        bool label; // measured on the bare label too
     };
-    row("start-up until mapped (ms)", [](const Measurement &m) { return m.startupMs; }, 1, true);
-    row("CPU, share of one core (%)", [](const Measurement &m) { return m.cpuShare * 100; }, 2,
-        true);
-    row("VmRSS (MiB)", [](const Measurement &m) { return m.rssKb / 1024; }, 1, true);
-    row("VmHWM (MiB)", [](const Measurement &m) { return m.hwmKb / 1024; }, 1, true);
-    row("positions per second (nominal 62.5)",
-        [](const Measurement &m) { return m.positionsPerSecond; }, 1, true);
+    QList<Row> rows {
+        { "start-up until mapped (ms)", [](const Measurement &m) { return m.startupMs; }, 1, true,
+            true },
+        { "CPU, share of one core (%)", [](const Measurement &m) { return m.cpuShare * 100; }, 2,
+            true, false },
+        { "VmRSS (MiB)", [](const Measurement &m) { return m.rssKb / 1024; }, 1, true, true },
+        { "VmHWM (MiB)", [](const Measurement &m) { return m.hwmKb / 1024; }, 1, true, true },
+        { "positions per second (nominal 62.5)",
+            [](const Measurement &m) { return m.positionsPerSecond; }, 1, true, false },
+    };
     if (drift > 0)
-        row("counter drift over the span (s)", [](const Measurement &m) { return m.driftSeconds; },
-            3, false);
+        rows.append({ "counter drift over the span (s)",
+            [](const Measurement &m) { return m.driftSeconds; }, 3, false, false });
+    const QString none = QStringLiteral("–");
+    for (const Row &row : rows) {
+        const double v = median(column(velmoran, row.field));
+        const double b = median(column(bounce, row.field));
+        const double l = median(column(label, row.field));
+        out << "| " << row.name << " | " << QString::number(v, 'f', row.decimals) << " | "
+            << QString::number(b, 'f', row.decimals) << " | "
+            << (row.ratio && b != 0 ? QString::number(v / b, 'f', 2) : none) << " | "
+            << (row.label ? QString::number(l, 'f', row.decimals) : none) << " |\n";
+    }
     const auto allOnScreen = [](const QList<Measurement> &runs) {
-        return std::all_of(runs.cbegin(), runs.cend(), [](const Measurement &m) { return m.onScreen; });
+        return std::all_of(
+            runs.cbegin(), runs.cend(), [](const Measurement &m) { return m.onScreen; });
     };
     out << "\nstayed on screen: Velmoran " << (allOnScreen(velmoran) ? "yes" : "NO")
         << ", bare bounce " << (allOnScreen(bounce) ? "yes" : "NO") << "\n";

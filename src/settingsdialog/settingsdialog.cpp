@@ -130,7 +130,7 @@ void SettingsDialog::setupUi()
 }
 
 // Minimum first: any ordered pair then ends exactly as given, whatever the range was before.
-void SettingsDialog::setRange(int minimum, int maximum)
+void SettingsDialog::setSpeedRange(int minimum, int maximum)
 {
     minSpeedSpinBox->setValue(minimum);
     maxSpeedSpinBox->setValue(maximum);
@@ -150,30 +150,30 @@ void SettingsDialog::onMaxSpeedChanged(int value)
 
 void SettingsDialog::resetToDefaults()
 {
-    setRange(2, 4);
+    setSpeedRange(2, 4);
 }
 
 void SettingsDialog::setSlowPreset()
 {
-    setRange(1, 3);
+    setSpeedRange(1, 3);
 }
 
 void SettingsDialog::setNormalPreset()
 {
-    setRange(2, 4);
+    setSpeedRange(2, 4);
 }
 
 void SettingsDialog::setFastPreset()
 {
-    setRange(5, 15);
+    setSpeedRange(5, 15);
 }
 
 void SettingsDialog::setVeryFastPreset()
 {
-    setRange(20, 50);
+    setSpeedRange(20, 50);
 }
 
 void SettingsDialog::setExtremePreset()
 {
-    setRange(50, 100);
+    setSpeedRange(50, 100);
 }

@@ -36,7 +36,7 @@ private slots:
 
 private:
     void setupUi();
-    void setRange(int minimum, int maximum);
+    void setSpeedRange(int minimum, int maximum);
 
     QVBoxLayout *mainLayout;
     QGroupBox *speedGroup;

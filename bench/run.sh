@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Benchmarks Velmoran against bare Qt programs: start-up, CPU, memory, motion rate and counter
+# drift on a private 1920x1080 Xvfb with openbox, then the instruction count of one bounce step
+# and one render under callgrind. Options go to the driver, e.g. --rounds 3 --drift 0.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck source=../scripts/packages.sh
+source "$root/scripts/packages.sh"
+
+"$root/scripts/deps.sh" "${build_packages[@]}" "${display_packages[@]}" "${test_packages[@]}" \
+    libxcb1-dev valgrind
+build=$root/build
+if [[ -f $build/CMakeCache.txt ]]; then
+    cmake "$build" >/dev/null # picks up xcb if it has just been installed
+fi
+"$root/scripts/build.sh"
+
+echo "Velmoran against the bare programs ($(nproc) cores, $(date -u +%F)):"
+"$root/scripts/xsession.sh" "$build/bench/velmoranbench" "$@"
+
+echo
+echo "Instructions per call (callgrind), offscreen:"
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+HOME=$home XDG_CONFIG_HOME=$home/.config QT_QPA_PLATFORM=offscreen \
+    "$build/bench/tst_stepcost" -callgrind -iterations 1000 2>/dev/null |
+    grep -E '^(RESULT|     )' | paste - - | sed -E 's/ +/ /g'
