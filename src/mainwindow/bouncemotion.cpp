@@ -11,6 +11,11 @@
 
 namespace {
 
+const QString waylandWarning
+    = QStringLiteral("Running on Wayland. Window positioning may not work properly.\n"
+                     "Consider running with: QT_QPA_PLATFORM=xcb ./Velmoran\n"
+                     "or use X11 session for full functionality.");
+
 // How far the window can travel on each axis: the screen less the window's own client area.
 QSize freeExtent(const QScreen *screen, const QWidget *window)
 {
@@ -45,12 +50,8 @@ void MainWindow::checkPlatformSupport()
     canPositionWindow = QGuiApplication::platformName() != QLatin1String("wayland");
     if (canPositionWindow)
         return;
-    QMessageBox::warning(this, QStringLiteral("Platform Warning"),
-        QStringLiteral("Running on Wayland. Window positioning may not work "
-                       "properly.\n"
-                       "Consider running with: QT_QPA_PLATFORM=xcb ./Velmoran\n"
-                       "or use X11 session for full functionality."),
-        QMessageBox::Ok, QMessageBox::NoButton);
+    QMessageBox::warning(this, QStringLiteral("Platform Warning"), waylandWarning, QMessageBox::Ok,
+        QMessageBox::NoButton);
 }
 
 double MainWindow::randomSpeed()

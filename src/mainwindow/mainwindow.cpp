@@ -4,7 +4,6 @@
 
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLoggingCategory>
 #include <QScreen>
 #include <QSettings>
 #include <QSpinBox>

@@ -84,11 +84,11 @@ void TestHostileSettings::survives_data()
         "customText=<b>%1</b> %2 %5 <i>%9 <table><tr><td>%3\n"
         "comment=<img src=\"/dev/zero\"> %4 <font size=7>%L1</font> &amp; &#0; <")
                                              << Shape::File;
-    QTest::newRow("images that are no files")
-            << ini("", "customText=<img src=\"/dev/zero\"><img src=\"file:///dev/urandom\">\n"
-                       "comment=<img src=\"/proc/self/fd/0\"><img src=\"/\">"
-                       "<img width=100000 height=100000 src=\"missing.png\">")
-            << Shape::File;
+    QTest::newRow("images that are no files") << ini("",
+        "customText=<img src=\"/dev/zero\"><img src=\"file:///dev/urandom\">\n"
+        "comment=<img src=\"/proc/self/fd/0\"><img src=\"/\">"
+        "<img width=100000 height=100000 src=\"missing.png\">")
+                                              << Shape::File;
     QTest::newRow("truncated") << QByteArray("[dvd]\nminSpeed=3\nmaxSpe") << Shape::File;
     QTest::newRow("unterminated group") << QByteArray("[ui\ncustomText=x") << Shape::File;
     QTest::newRow("NUL bytes") << ini("minSpeed=\0"

@@ -27,6 +27,19 @@ bool openDialog(Desktop &desktop, const QString &key, const QString &title)
     return QTest::qWaitFor([&] { return !desktop.findWindow(title).isEmpty(); }, 5000);
 }
 
+// Right-clicks a freshly started window; the menu's window id, or an empty string.
+QString openMenu(Desktop &desktop)
+{
+    if (!desktop.start())
+        return QString();
+    desktop.activate();
+    desktop.rightClick(QPoint(140, 75));
+    QString menu;
+    const bool opened
+        = QTest::qWaitFor([&] { return !(menu = desktop.popupMenu()).isEmpty(); }, 5000);
+    return opened ? menu : QString();
+}
+
 } // namespace
 
 class TestRealWindow : public QObject
@@ -173,11 +186,7 @@ void TestRealWindow::escapeOnADialogWritesNothing()
 void TestRealWindow::contextMenuByKeyboard()
 {
     Desktop desktop;
-    QVERIFY(desktop.start());
-    desktop.activate();
-    desktop.rightClick(QPoint(140, 75));
-    QString menu;
-    QTRY_VERIFY_WITH_TIMEOUT(!(menu = desktop.popupMenu()).isEmpty(), 5000);
+    QVERIFY(!openMenu(desktop).isEmpty());
     desktop.key("Down Down Down Down Return"); // the fourth entry: DVD mode off
     QTRY_VERIFY_WITH_TIMEOUT(desktop.popupMenu().isEmpty(), 5000);
     QTest::qWait(100);
@@ -188,11 +197,8 @@ void TestRealWindow::contextMenuByKeyboard()
 void TestRealWindow::contextMenuByClick()
 {
     Desktop desktop;
-    QVERIFY(desktop.start());
-    desktop.activate();
-    desktop.rightClick(QPoint(140, 75));
-    QString menu;
-    QTRY_VERIFY_WITH_TIMEOUT(!(menu = desktop.popupMenu()).isEmpty(), 5000);
+    const QString menu = openMenu(desktop);
+    QVERIFY(!menu.isEmpty());
     const QRect menuRect = desktop.geometry(menu);
     desktop.click(menuRect.topLeft() + QPoint(menuRect.width() / 2, 12)); // the first entry
     QTRY_VERIFY_WITH_TIMEOUT(!desktop.findWindow("カスタムテキスト").isEmpty(), 5000);
