@@ -23,5 +23,5 @@ echo "Instructions per call (callgrind), offscreen:"
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 HOME=$home XDG_CONFIG_HOME=$home/.config QT_QPA_PLATFORM=offscreen \
-    "$build/bench/tst_stepcost" -callgrind -iterations 1000 2>/dev/null |
+    timeout 600 "$build/bench/tst_stepcost" -callgrind -iterations 1000 2>/dev/null |
     grep -E '^(RESULT|     )' | paste - - | sed -E 's/ +/ /g'

@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <unistd.h>
+
 QString runTool(const QString &program, const QStringList &arguments, int timeoutMs)
 {
     QProcess tool;
@@ -51,6 +53,20 @@ Desktop::~Desktop()
         app.kill();
         app.waitForFinished(5000);
     }
+}
+
+// Root reads and writes any file, so a store that the user cannot read or write is only that
+// for the program when it runs as somebody else.
+void Desktop::dropPrivileges()
+{
+    if (::geteuid() != 0)
+        return;
+    QFile::setPermissions(home.path(),
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+            | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    app.setArguments({ QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+        QStringLiteral("--clear-groups"), app.program() });
+    app.setProgram(QStringLiteral("setpriv"));
 }
 
 bool Desktop::start()

@@ -14,6 +14,7 @@ public:
     Desktop();
     ~Desktop();
 
+    void dropPrivileges(); // run the program as nobody when we are root
     bool start();
     int close(); // the exit code, or -1 when the program did not end by itself
     bool isRunning() const { return app.state() != QProcess::NotRunning; }
