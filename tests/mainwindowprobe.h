@@ -38,6 +38,7 @@ public:
     double randomSpeed() { return w.randomSpeed(); }
     void moveDVD() { w.moveDVD(); } // direct, for the step-cost benchmark
     void updateTimeDisplay() { w.updateTimeDisplay(); }
+    void keyPressEvent(QKeyEvent *event) { w.keyPressEvent(event); }
     void loadSettings() { w.loadSettings(); }
     void saveSettings() { w.saveSettings(); }
 

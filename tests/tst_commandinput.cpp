@@ -149,14 +149,7 @@ void TestCommandInput::nullKeyEventIsIgnored()
 {
     MainWindow window;
     MainWindowProbe probe(window);
-    QMetaObject::invokeMethod(&window, [&window] {
-        // keyPressEvent is protected; reach it the way a subclass would.
-        struct Opener : MainWindow
-        {
-            static void press(MainWindow &w, QKeyEvent *e) { (w.*(&Opener::keyPressEvent))(e); }
-        };
-        Opener::press(window, nullptr);
-    });
+    probe.keyPressEvent(nullptr);
     QVERIFY(probe.dvdModeEnabled());
 }
 

@@ -196,8 +196,8 @@ void Desktop::writeSettings(const QByteArray &contents) const
 }
 
 // The window with the frame that the window manager draws around it.
-QString Desktop::screenshot(const QString &path) const
+void Desktop::screenshot(const QString &path) const
 {
-    return runTool(QStringLiteral("import"),
+    runTool(QStringLiteral("import"),
         { QStringLiteral("-frame"), QStringLiteral("-window"), window, path });
 }

@@ -35,7 +35,7 @@ public:
     QString settingsPath() const;
     QByteArray settingsFile() const;
     void writeSettings(const QByteArray &contents) const;
-    QString screenshot(const QString &path) const;
+    void screenshot(const QString &path) const;
 
 private:
     QTemporaryDir home;
