@@ -31,9 +31,19 @@ QHBoxLayout *speedRow(QSlider *slider, QSpinBox *spinBox, int value)
     return row;
 }
 
-QPushButton *presetButton(const QString &text, const QString &styleSheet, QWidget *parent)
+// Every push button of a dialog takes Enter by default, and the first of them in the dialog
+// would be the preset "Slow (1-3)". These act only when clicked or pressed with Space, so that
+// Enter confirms the dialog through OK, as in any other dialog.
+QPushButton *setButton(const QString &text, QWidget *parent)
 {
     auto *button = new QPushButton(text, parent);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QPushButton *presetButton(const QString &text, const QString &styleSheet, QWidget *parent)
+{
+    QPushButton *button = setButton(text, parent);
     button->setStyleSheet(styleSheet);
     return button;
 }
@@ -118,7 +128,7 @@ void SettingsDialog::setupUi()
     groupLayout->addWidget(note);
     mainLayout->addWidget(speedGroup);
 
-    resetButton = new QPushButton(QStringLiteral("Set to Default"), this);
+    resetButton = setButton(QStringLiteral("Set to Default"), this);
     okButton = new QPushButton(QStringLiteral("OK"), this);
     cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
     auto *actionRow = new QHBoxLayout;

@@ -55,6 +55,7 @@ private slots:
     void commentKeyStoresAnEmptyComment();
     void escapeOnADialogWritesNothing_data();
     void escapeOnADialogWritesNothing();
+    void enterConfirmsTheSpeedDialog();
     void contextMenuByKeyboard();
     void contextMenuByClick();
 };
@@ -181,6 +182,19 @@ void TestRealWindow::escapeOnADialogWritesNothing()
     QTRY_VERIFY_WITH_TIMEOUT(desktop.findWindow(title).isEmpty(), 5000);
     QCOMPARE(desktop.close(), 0);
     QVERIFY(desktop.settingsFile().isNull());
+}
+
+void TestRealWindow::enterConfirmsTheSpeedDialog()
+{
+    Desktop desktop;
+    QVERIFY(openDialog(desktop, "s", "DVD Speed Setting"));
+    desktop.key("Tab Tab Tab"); // from the minimum's slider to the maximum's spin box
+    desktop.type("9");
+    desktop.key("Return");
+    QTRY_VERIFY_WITH_TIMEOUT(desktop.findWindow("DVD Speed Setting").isEmpty(), 5000);
+    QVERIFY(desktop.settingsFile().contains("minSpeed=2\n"));
+    QVERIFY(desktop.settingsFile().contains("maxSpeed=9\n"));
+    QCOMPARE(desktop.close(), 0);
 }
 
 void TestRealWindow::contextMenuByKeyboard()
