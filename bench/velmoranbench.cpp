@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -185,9 +186,28 @@ Tick waitForTick(Display &display, xcb_window_t frame, const QElapsedTimer &cloc
     return {};
 }
 
-Measurement measure(Display &display, const QString &program, int driftSeconds, bool steady)
+// What the text comparison stores before a start: the text and the comment.
+struct Texts
+{
+    const char *name;
+    QString text;
+    QString comment;
+};
+
+void store(const QTemporaryDir &home, const Texts &texts)
+{
+    QSettings settings(
+        home.filePath(QStringLiteral(".config/Velmoran/Brisquel.conf")), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("ui/customText"), texts.text);
+    settings.setValue(QStringLiteral("ui/comment"), texts.comment);
+}
+
+Measurement measure(Display &display, const QString &program, int driftSeconds, bool steady,
+    const Texts *texts = nullptr)
 {
     QTemporaryDir home;
+    if (texts)
+        store(home, *texts);
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), home.path());
@@ -262,6 +282,89 @@ template<typename Field> QList<double> column(const QList<Measurement> &runs, Fi
     return values;
 }
 
+QString repeated(const char *part, int times)
+{
+    return QString::fromUtf8(part).repeated(times);
+}
+
+// Start-up and steady CPU of Velmoran with hostile, heavy and ordinary texts, each against the
+// default text in the same rounds.
+int compareTexts(Display &display, int rounds)
+{
+    // Noise compresses badly, as photographs do.
+    const QTemporaryDir scratch;
+    QImage noise(64, 64, QImage::Format_RGB32);
+    for (int y = 0; y < noise.height(); ++y) {
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, std::rand());
+    }
+    QString images;
+    for (int i = 0; i < 4; ++i) {
+        const QString path = scratch.filePath(QStringLiteral("%1.png").arg(i));
+        noise.save(path);
+        images += QStringLiteral("<img src=\"%1\">").arg(path);
+    }
+    const QString sixScripts = QString::fromUtf8("a\u0628\u0915\u4e2d\u0e01\u05d0");
+    const QList<Texts> cases {
+        { "default text", QStringLiteral("Nothing to do"), QStringLiteral("...") },
+        { "ordinary markup",
+            QStringLiteral("<b>Writing</b> <i>the</i> <font color=#a00>report</font>"),
+            QStringLiteral("<span style='font-size: 20px'>back</span> at <u>three</u><br>"
+                           "<table border=1><tr><td>a<td>b</table><ul><li>one<li>two</ul>") },
+        { "tables nested 25 deep", repeated("<table><tr><td>", 25) + "x", QStringLiteral("...") },
+        { "tables nested 15 deep", repeated("<table><tr><td>", 15) + "x", QStringLiteral("...") },
+        { "tables nested 10 deep", repeated("<table><tr><td>", 10) + "x", QStringLiteral("...") },
+        { "one row of 5,000 cells", "<table><tr>" + repeated("<td>x", 5000) + "</table>",
+            QStringLiteral("...") },
+        { "2,000 one-cell rows", "<table>" + repeated("<tr><td>x", 2000) + "</table>",
+            QStringLiteral("...") },
+        { "a cell 20,000 columns wide", QStringLiteral("<table><tr><td colspan=20000>x</table>"),
+            QStringLiteral("...") },
+        { "5,000 list items", "<ol>" + repeated("<li>x", 5000) + "</ol>", QStringLiteral("...") },
+        { "3,000 missing images", repeated("<img src=missing.png>", 3000), QStringLiteral("...") },
+        { "heaviest allowed in both lines: tables 2 deep, 16 lines",
+            "<table><tr><td><table><tr>" + repeated("<td>x", 12) + "</table>",
+            "<table><tr><td><table><tr>" + repeated("<td>x", 12) + "</table>" },
+        { "4 images of 64x64 in both lines", images, images },
+        { "512 characters of six scripts in both lines", sixScripts.repeated(86).left(512),
+            sixScripts.repeated(86).left(512) },
+        { "6 characters of six scripts", sixScripts, QStringLiteral("...") },
+    };
+    QList<QList<Measurement>> runs(cases.size());
+    QTextStream err(stderr);
+    for (int round = 1; round <= rounds; ++round) {
+        err << "round " << round << " of " << rounds << Qt::endl;
+        for (qsizetype i = 0; i < cases.size(); ++i) {
+            const Measurement m
+                = measure(display, QStringLiteral(VELMORAN_BINARY), 0, true, &cases[i]);
+            err << "  " << cases[i].name << ": start-up " << m.startupMs << " ms, CPU "
+                << m.cpuShare * 100 << " %" << Qt::endl;
+            runs[i].append(m);
+        }
+    }
+
+    QTextStream out(stdout);
+    out << "| text (median of " << rounds
+        << ") | start-up (ms) | ratio | CPU, share of one core (%) | ratio |\n"
+        << "|---|---|---|---|---|\n";
+    const auto startup = [](const Measurement &m) {
+        return m.startupMs;
+    };
+    const auto cpu = [](const Measurement &m) {
+        return m.cpuShare * 100;
+    };
+    const double baseStartup = median(column(runs[0], startup));
+    const double baseCpu = median(column(runs[0], cpu));
+    for (qsizetype i = 0; i < cases.size(); ++i) {
+        const double s = median(column(runs[i], startup));
+        const double c = median(column(runs[i], cpu));
+        out << "| " << cases[i].name << " | " << QString::number(s, 'f', 1) << " | "
+            << QString::number(s / baseStartup, 'f', 2) << " | " << QString::number(c, 'f', 2)
+            << " | " << QString::number(c / baseCpu, 'f', 2) << " |\n";
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -276,12 +379,16 @@ int main(int argc, char *argv[])
         QStringLiteral("Seconds over which to measure the "
                        "counter's drift, 0 to skip (60)."),
         QStringLiteral("s"), QStringLiteral("60"));
-    parser.addOptions({ roundsOption, driftOption });
+    const QCommandLineOption textsOption(QStringLiteral("texts"),
+        QStringLiteral("Compare stored texts with the default text instead."));
+    parser.addOptions({ roundsOption, driftOption, textsOption });
     parser.process(app);
     const int rounds = std::max(1, parser.value(roundsOption).toInt());
     const int drift = std::max(0, parser.value(driftOption).toInt());
 
     Display display;
+    if (parser.isSet(textsOption))
+        return compareTexts(display, rounds);
     QList<Measurement> velmoran, bounce, label;
     QTextStream err(stderr);
     const auto note = [&err](const char *name, const Measurement &m) {

@@ -1,80 +1,14 @@
 #include "mainwindow.h"
+#include "showntext.h"
 
-#include <QFileInfo>
-#include <QImage>
 #include <QInputDialog>
 #include <QLabel>
-#include <QTextDocument>
-#include <QUrl>
 
-#include <algorithm>
 #include <optional>
 
 namespace {
 
 constexpr QSize windowModeSize(280, 150);
-
-// The text dialogs take no more than a line edit holds. Longer texts can only come from a
-// settings file edited by hand, and laying out a megabyte of text every second would starve the
-// event loop: such a text shows its beginning, and the store keeps it whole.
-constexpr qsizetype longestShownText = 32767;
-
-QString cutToLength(const QString &text)
-{
-    if (text.size() <= longestShownText)
-        return text;
-    QString shown = text.left(longestShownText);
-    if (shown.back().isHighSurrogate())
-        shown.chop(1);
-    return shown;
-}
-
-// Stands in for rich text's resource loader: notes what the markup would read, reads nothing.
-// It answers with a real image, or the document would try the name as a file itself.
-class ResourceProbe : public QObject
-{
-    Q_OBJECT
-
-public:
-    Q_INVOKABLE QVariant loadResource(int, const QUrl &url)
-    {
-        requested.append(url);
-        return QImage(1, 1, QImage::Format_ARGB32);
-    }
-
-    QList<QUrl> requested;
-};
-
-constexpr qint64 largestResourceFile = 16 * 1024 * 1024;
-
-// What the label's document would read for a name: a local file, or nothing at all.
-bool isSafeToRead(const QUrl &url)
-{
-    if (!url.isRelative() && !url.isLocalFile())
-        return true; // data: is decoded in memory; other schemes are never fetched
-    const QFileInfo file(url.isLocalFile() ? url.toLocalFile() : url.path());
-    return !file.exists() || (file.isFile() && file.size() <= largestResourceFile);
-}
-
-// Markup may name images and style sheets, which the label reads from disk as it lays the text
-// out. A device, a pipe or a huge file would hang the window, so a text that names one is shown
-// with its markup as plain characters instead.
-bool namesOnlySafeResources(const QString &text)
-{
-    if (!text.contains(QLatin1Char('<')))
-        return true;
-    ResourceProbe probe;
-    QTextDocument document(&probe);
-    document.setHtml(text);
-    document.size(); // laying the text out asks for its images
-    return std::all_of(probe.requested.cbegin(), probe.requested.cend(), isSafeToRead);
-}
-
-QString shownText(const QString &text)
-{
-    const QString shown = cutToLength(text);
-    return namesOnlySafeResources(shown) ? shown : shown.toHtmlEscaped();
-}
 
 int currentFontSize(const QWidget *window, int normalSize, int fullscreenSize)
 {
@@ -178,5 +112,3 @@ void MainWindow::showCommentDialog()
     } catch (...) {
     }
 }
-
-#include "timedisplay.moc"

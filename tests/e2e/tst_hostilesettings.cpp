@@ -87,8 +87,14 @@ void TestHostileSettings::survives_data()
     QTest::newRow("images that are no files") << ini("",
         "customText=<img src=\"/dev/zero\"><img src=\"file:///dev/urandom\">\n"
         "comment=<img src=\"/proc/self/fd/0\"><img src=\"/\">"
-        "<img width=100000 height=100000 src=\"missing.png\">")
+        "<img width=100000 height=100000 src=\"missing.png\"><img src=/dev/zero width=9 height=9>")
                                               << Shape::File;
+    QTest::newRow("tables nested 25 deep")
+        << ini("", "customText=" + QByteArray("<table><tr><td>").repeated(25) + "deep")
+        << Shape::File;
+    QTest::newRow("a table 5000 cells wide")
+        << ini("", "comment=<table><tr>" + QByteArray("<td>x").repeated(5000) + "</table>")
+        << Shape::File;
     QTest::newRow("truncated") << QByteArray("[dvd]\nminSpeed=3\nmaxSpe") << Shape::File;
     QTest::newRow("unterminated group") << QByteArray("[ui\ncustomText=x") << Shape::File;
     QTest::newRow("NUL bytes") << ini("minSpeed=\0"
