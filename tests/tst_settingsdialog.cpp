@@ -411,7 +411,8 @@ void TestSettingsDialog::okStoresAndRestarts()
         return;
     }
     QVERIFY(probe.dvdX() >= 1 && probe.dvdX() <= 1640);
-    QVERIFY(probe.dvdVelocityX() >= 6.3 && probe.dvdVelocityX() <= 7.7);
+    // The extremes of the variation, worked out as the draw works them out: 1.1 * 7 is not 7.7.
+    QVERIFY(probe.dvdVelocityX() >= 0.9 * 7 && probe.dvdVelocityX() <= 1.1 * 7);
     if (std::time(nullptr) == before) {
         const QList<int> draws = randomDraws(static_cast<unsigned>(before), 1);
         QCOMPARE(probe.dvdX(), double(draws[0] % 1640 + 1));

@@ -13,6 +13,10 @@
 QString runTool(const QString &program, const QStringList &arguments, int timeoutMs)
 {
     QProcess tool;
+    // The X tools print window titles in the locale's encoding, and some titles are Japanese.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    tool.setProcessEnvironment(environment);
     tool.start(program, arguments);
     if (!tool.waitForFinished(timeoutMs)) {
         tool.kill();
@@ -76,7 +80,7 @@ bool Desktop::start()
         return false;
     return waitFor(
         [this] {
-            window = findWindow(QStringLiteral("^Velmoran$"));
+            window = findWindow(QStringLiteral("Velmoran"));
             return !window.isEmpty() && geometry().width() == 280;
         },
         15000);
@@ -115,12 +119,24 @@ QPoint Desktop::frameTopLeft() const
     return geometry().topLeft() - offset;
 }
 
+// Titles are read from _NET_WM_NAME, which is always UTF-8, and not from WM_NAME, which the
+// toolkit writes in the locale's encoding: where no locale is set, it holds a Japanese title's
+// UTF-8 bytes as Latin-1 text, and no tool that reads it can match the title.
 QString Desktop::findWindow(const QString &title) const
 {
-    return runTool(QStringLiteral("xdotool"),
-        { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-            title })
-        .section('\n', 0, 0);
+    const QStringList ids = runTool(QStringLiteral("xdotool"),
+        { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"),
+            QStringLiteral("Velmoran") })
+                                .split('\n', Qt::SkipEmptyParts);
+    const QString wanted = QStringLiteral("_NET_WM_NAME = \"%1\"").arg(title);
+    for (const QString &id : ids) {
+        if (runTool(QStringLiteral("xprop"),
+                { QStringLiteral("-id"), id, QStringLiteral("-notype"),
+                    QStringLiteral("_NET_WM_NAME") })
+            == wanted)
+            return id;
+    }
+    return QString();
 }
 
 QString Desktop::readText() const

@@ -22,7 +22,7 @@ public:
     QString windowId() const { return window; }
     QRect geometry(const QString &id = QString()) const;
     QPoint frameTopLeft() const; // where the program placed its window, frame included
-    QString findWindow(const QString &title) const;
+    QString findWindow(const QString &title) const; // the visible window of that very title
     QString readText() const; // what the window shows, by OCR
 
     void activate() const;
