@@ -8,11 +8,11 @@ source "$root/scripts/packages.sh"
 
 if [[ -n ${DISPLAY:-} || -n ${WAYLAND_DISPLAY:-} ]]; then
     "$root/scripts/deps.sh" "${build_packages[@]}"
-    "$root/scripts/build.sh"
+    "$root/scripts/build.sh" -DBUILD_TESTING=OFF # the program alone
     exec "$root/build/src/Velmoran"
 fi
 
 "$root/scripts/deps.sh" "${build_packages[@]}" "${display_packages[@]}"
-"$root/scripts/build.sh"
+"$root/scripts/build.sh" -DBUILD_TESTING=OFF # the program alone
 exec "$root/scripts/xsession.sh" "$root/scripts/screenshot.sh" "$root/build/src/Velmoran" \
     "$root/build/velmoran-screenshot.png"

@@ -8,9 +8,10 @@ source "$root/scripts/packages.sh"
 
 "$root/scripts/deps.sh" "${build_packages[@]}" "${display_packages[@]}" "${test_packages[@]}"
 
-"$root/scripts/build.sh"
+"$root/scripts/build.sh" -DBUILD_TESTING=ON
 ctest --test-dir "$root/build" --output-on-failure --parallel "$(nproc)"
 
 echo "Once more with AddressSanitizer and UndefinedBehaviorSanitizer:"
-VELMORAN_BUILD_DIR="$root/build-sanitize" "$root/scripts/build.sh" -DVELMORAN_SANITIZE=ON
+VELMORAN_BUILD_DIR="$root/build-sanitize" "$root/scripts/build.sh" -DBUILD_TESTING=ON \
+    -DVELMORAN_SANITIZE=ON
 ctest --test-dir "$root/build-sanitize" --output-on-failure --parallel "$(nproc)"
