@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
-# Builds the Debian package with CPack and checks its metadata and contents.
-# Usage: check-deb.sh BUILD_DIR
+# Builds the Debian package, checks its metadata and contents, and has lintian check it at every
+# level: no tag may remain.
 set -euo pipefail
-build=$1
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
-cpack -G DEB --config "$build/CPackConfig.cmake" -B "$out" >/dev/null
-deb=$(ls "$out"/*.deb)
+deb=$("$root/scripts/package.sh" "$out")
 fail() {
     echo "$deb: $*"
     exit 1
@@ -21,7 +20,12 @@ for path in ./usr/bin/Velmoran \
     ./usr/share/applications/org.velmoran.Velmoran.desktop \
     ./usr/share/icons/hicolor/scalable/apps/org.velmoran.Velmoran.svg \
     ./usr/share/icons/hicolor/256x256/apps/org.velmoran.Velmoran.png \
-    ./usr/share/metainfo/org.velmoran.Velmoran.metainfo.xml; do
+    ./usr/share/metainfo/org.velmoran.Velmoran.metainfo.xml \
+    ./usr/share/man/man1/Velmoran.1.gz \
+    ./usr/share/doc/velmoran/copyright \
+    ./usr/share/doc/velmoran/changelog.gz; do
     grep -qxF "$path" <<<"$contents" || fail "lacks $path"
 done
-echo "package: $(basename "$deb"), depends on: $depends"
+tags=$(lintian --allow-root --info --display-experimental --pedantic --tag-display-limit 0 "$deb" 2>&1)
+[[ -z $tags ]] || fail "lintian: $tags"
+echo "package: $(basename "$deb"), depends on: $depends; lintian: clean"

@@ -10,8 +10,11 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 actual=$(cd "$prefix" && find . -type f | sort)
 expected="./bin/Velmoran
 ./share/applications/org.velmoran.Velmoran.desktop
+./share/doc/velmoran/changelog.gz
+./share/doc/velmoran/copyright
 ./share/icons/hicolor/256x256/apps/org.velmoran.Velmoran.png
 ./share/icons/hicolor/scalable/apps/org.velmoran.Velmoran.svg
+./share/man/man1/Velmoran.1.gz
 ./share/metainfo/org.velmoran.Velmoran.metainfo.xml"
 if [[ $actual != "$expected" ]]; then
     echo "Installed files differ from the expected list:"
