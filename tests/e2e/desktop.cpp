@@ -73,6 +73,12 @@ void Desktop::dropPrivileges()
     app.setProgram(QStringLiteral("setpriv"));
 }
 
+void Desktop::setCommand(const QStringList &command)
+{
+    app.setProgram(command.value(0));
+    app.setArguments(command.mid(1));
+}
+
 bool Desktop::start()
 {
     app.start();

@@ -15,6 +15,7 @@ public:
     ~Desktop();
 
     void dropPrivileges(); // run the program as nobody when we are root
+    void setCommand(const QStringList &command); // start it by this command line instead
     bool start();
     int close(); // the exit code, or -1 when the program did not end by itself
     bool isRunning() const { return app.state() != QProcess::NotRunning; }
