@@ -40,6 +40,40 @@ private:
     QRect rect;
 };
 
+// Makes a screen of the given place and size the primary one while it lives; a null rectangle
+// leaves the desktop's own 1920x1080 screen at the origin.
+class PrimaryScreen
+{
+public:
+    explicit PrimaryScreen(const QRect &geometry)
+        : platformScreen(geometry.isNull() ? nullptr : new FakeScreen(geometry))
+    {
+        if (platformScreen)
+            QWindowSystemInterface::handleScreenAdded(platformScreen, true);
+    }
+    ~PrimaryScreen()
+    {
+        if (platformScreen)
+            QWindowSystemInterface::handleScreenRemoved(platformScreen);
+    }
+    QRect travelArea() const
+    {
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        return QRect(screen.topLeft(), screen.size() - QSize(280, 150));
+    }
+
+private:
+    FakeScreen *platformScreen;
+};
+
+void primaryScreenPlacements()
+{
+    QTest::addColumn<QRect>("screen");
+    QTest::newRow("at the origin") << QRect();
+    QTest::newRow("right of a laptop panel") << QRect(1920, 0, 1024, 768);
+    QTest::newRow("above and left of the origin") << QRect(-1280, -200, 1280, 1024);
+}
+
 // Runs setupDVD within one second and hands over the six numbers that it should have drawn.
 template<typename Check> void replayStart(MainWindowProbe &probe, Check check)
 {
@@ -73,12 +107,14 @@ private slots:
     void speedDrawReplays();
     void speedsStayWithinRange_data();
     void speedsStayWithinRange();
+    void startReplaysFromTheSecond_data() { primaryScreenPlacements(); }
     void startReplaysFromTheSecond();
     void startWithoutRoomDoesNotDivideByZero();
     void step_data();
     void step();
     void fractionsAccumulate();
     void cornerHitDrawsXThenY();
+    void stepsStayOnScreen_data() { primaryScreenPlacements(); }
     void stepsStayOnScreen();
     void fullScreenStepsPinToCorner();
     void noStepWhenPositioningIsImpossible_data();
@@ -157,18 +193,25 @@ void TestBounceMotion::speedsStayWithinRange()
         QVERIFY(atFloor > 2000 * 11 / 21 - 150 && atFloor < 2000 * 11 / 21 + 150);
 }
 
-// Six numbers from a generator seeded with the second: x, y, then two per speed.
+// Six numbers from a generator seeded with the second: x, y, then two per speed. On a screen
+// away from the origin the same draws give the same place, shifted by the screen's corner.
 void TestBounceMotion::startReplaysFromTheSecond()
 {
+    QFETCH(QRect, screen);
+    const PrimaryScreen primary(screen);
+    const QRect area = primary.travelArea();
     settings.write({ { "dvd/minSpeed", 3 }, { "dvd/maxSpeed", 9 } });
     MainWindow window;
     MainWindowProbe probe(window);
-    replayStart(probe, [&probe](const QList<int> &draws) {
-        QCOMPARE(probe.dvdX(), double(draws[0] % 1640 + 1));
-        QCOMPARE(probe.dvdY(), double(draws[1] % 930 + 1));
+    replayStart(probe, [&](const QList<int> &draws) {
+        QCOMPARE(probe.dvdX(), double(area.left() + draws[0] % area.width() + 1));
+        QCOMPARE(probe.dvdY(), double(area.top() + draws[1] % area.height() + 1));
         QCOMPARE(probe.dvdVelocityX(), expectedSpeed(3, 9, draws[2], draws[3]));
         QCOMPARE(probe.dvdVelocityY(), expectedSpeed(3, 9, draws[4], draws[5]));
     });
+    const QPointF first(probe.dvdX() + probe.dvdVelocityX(), probe.dvdY() + probe.dvdVelocityY());
+    probe.call("moveDVD");
+    QCOMPARE(window.pos(), QPoint(int(first.x()), int(first.y())));
 }
 
 void TestBounceMotion::startWithoutRoomDoesNotDivideByZero()
@@ -252,18 +295,21 @@ void TestBounceMotion::cornerHitDrawsXThenY()
 
 void TestBounceMotion::stepsStayOnScreen()
 {
+    QFETCH(QRect, screen);
+    const PrimaryScreen primary(screen);
+    const QRect area = primary.travelArea();
     settings.write({ { "dvd/minSpeed", 50 }, { "dvd/maxSpeed", 100 } });
     MainWindow window;
     MainWindowProbe probe(window);
-    QVERIFY(probe.dvdX() >= 1 && probe.dvdX() <= 1640);
-    QVERIFY(probe.dvdY() >= 1 && probe.dvdY() <= 930);
+    QVERIFY(probe.dvdX() >= area.left() + 1 && probe.dvdX() <= area.right() + 1);
+    QVERIFY(probe.dvdY() >= area.top() + 1 && probe.dvdY() <= area.bottom() + 1);
+    const QRect onScreen = area.adjusted(0, 0, 1, 1); // both edges of the travel included
     bool sawLeft = false, sawRight = false;
     for (int i = 0; i < 3000; ++i) {
         probe.call("moveDVD");
-        QVERIFY(window.x() >= 0 && window.x() <= 1640);
-        QVERIFY(window.y() >= 0 && window.y() <= 930);
-        sawLeft |= window.x() == 0;
-        sawRight |= window.x() == 1640;
+        QVERIFY(onScreen.contains(window.pos()));
+        sawLeft |= window.x() == area.left();
+        sawRight |= window.x() == onScreen.right();
     }
     QVERIFY(sawLeft && sawRight);
 }

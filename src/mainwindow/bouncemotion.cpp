@@ -16,26 +16,28 @@ const QString waylandWarning
                      "Consider running with: QT_QPA_PLATFORM=xcb ./Velmoran\n"
                      "or use X11 session for full functionality.");
 
-// How far the window can travel on each axis: the screen less the window's own client area.
-QSize freeExtent(const QScreen *screen, const QWidget *window)
+// Where the window's corner may travel: from the screen's own corner, which on a desktop of
+// several monitors need not be the desktop's origin, over the screen less the window's client area.
+QRect travelArea(const QScreen *screen, const QWidget *window)
 {
-    return screen->geometry().size() - window->size();
+    const QRect geometry = screen->geometry();
+    return QRect(geometry.topLeft(), geometry.size() - window->size());
 }
 
 // A window that fills its screen on an axis has nowhere to start but the edge.
-double startCoordinate(int draw, int extent)
+double startCoordinate(int draw, int edge, int extent)
 {
-    return extent >= 1 ? draw % extent + 1 : 0;
+    return edge + (extent >= 1 ? draw % extent + 1 : 0);
 }
 
-// Pulls a position back onto 0..extent; true when it reached an edge.
-bool clampToEdges(double &position, int extent)
+// Pulls a position back onto edge..edge + extent; true when it reached either end.
+bool clampToEdges(double &position, int edge, int extent)
 {
-    if (position <= 0) {
-        position = 0;
+    if (position <= edge) {
+        position = edge;
         return true;
     }
-    const double limit = extent;
+    const double limit = double(edge) + extent;
     if (position >= limit) {
         position = limit;
         return true;
@@ -66,10 +68,10 @@ double MainWindow::randomSpeed()
 
 void MainWindow::setupDVD()
 {
-    const QSize extent = screen ? freeExtent(screen, this) : QSize(0, 0);
+    const QRect area = screen ? travelArea(screen, this) : QRect(0, 0, 0, 0);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
-    dvdX = startCoordinate(std::rand(), extent.width());
-    dvdY = startCoordinate(std::rand(), extent.height());
+    dvdX = startCoordinate(std::rand(), area.left(), area.width());
+    dvdY = startCoordinate(std::rand(), area.top(), area.height());
     dvdVelocityX = randomSpeed();
     dvdVelocityY = randomSpeed();
 }
@@ -78,18 +80,18 @@ void MainWindow::moveDVD()
 {
     if (!canPositionWindow || !dvdModeEnabled || !screen)
         return;
-    const QSize extent = freeExtent(screen, this);
+    const QRect area = travelArea(screen, this);
     double nx = dvdX + dvdVelocityX;
     double ny = dvdY + dvdVelocityY;
-    const bool hitX = clampToEdges(nx, extent.width());
-    const bool hitY = clampToEdges(ny, extent.height());
+    const bool hitX = clampToEdges(nx, area.left(), area.width());
+    const bool hitY = clampToEdges(ny, area.top(), area.height());
     if (hitX) {
         const double speed = randomSpeed();
-        dvdVelocityX = nx <= 0 ? speed : -speed;
+        dvdVelocityX = nx <= area.left() ? speed : -speed;
     }
     if (hitY) {
         const double speed = randomSpeed();
-        dvdVelocityY = ny <= 0 ? speed : -speed;
+        dvdVelocityY = ny <= area.top() ? speed : -speed;
     }
     dvdX = nx;
     dvdY = ny;
