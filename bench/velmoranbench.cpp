@@ -291,15 +291,15 @@ QString repeated(const char *part, int times)
 // default text in the same rounds.
 int compareTexts(Display &display, int rounds)
 {
-    // Noise compresses badly, as photographs do.
+    // Noise compresses badly, as photographs do. Two icons of the largest size allowed.
     const QTemporaryDir scratch;
-    QImage noise(64, 64, QImage::Format_RGB32);
+    QImage noise(256, 256, QImage::Format_RGB32);
     for (int y = 0; y < noise.height(); ++y) {
         for (int x = 0; x < noise.width(); ++x)
             noise.setPixel(x, y, std::rand());
     }
     QString images;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 2; ++i) {
         const QString path = scratch.filePath(QStringLiteral("%1.png").arg(i));
         noise.save(path);
         images += QStringLiteral("<img src=\"%1\">").arg(path);
@@ -325,7 +325,11 @@ int compareTexts(Display &display, int rounds)
         { "heaviest allowed in both lines: tables 2 deep, 16 lines",
             "<table><tr><td><table><tr>" + repeated("<td>x", 12) + "</table>",
             "<table><tr><td><table><tr>" + repeated("<td>x", 12) + "</table>" },
-        { "4 images of 64x64 in both lines", images, images },
+        { "spans of 16 columns in both lines, tables 2 deep",
+            "<table><tr><td><table>" + repeated("<tr><td colspan=16>x", 6) + "</table>",
+            "<table><tr><td><table>" + repeated("<tr><td colspan=16>x", 6) + "</table>" },
+        { "2 images of 256x256 in both lines", images, images },
+        { "a cut that backs off 16 times", "<b " + repeated("<", 2000), QStringLiteral("...") },
         { "512 characters of six scripts in both lines", sixScripts.repeated(86).left(512),
             sixScripts.repeated(86).left(512) },
         { "6 characters of six scripts", sixScripts, QStringLiteral("...") },

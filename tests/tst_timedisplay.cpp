@@ -2,8 +2,11 @@
 #include "mainwindowprobe.h"
 #include "testsupport.h"
 
+#include <QAccessible>
 #include <QInputDialog>
 #include <QLabel>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -14,6 +17,12 @@ QString labelText(
         + QStringLiteral("px; font-weight: bold;'>") + text + QStringLiteral(" at ") + time
         + QStringLiteral("</div><div style='font-size: ") + QString::number(commentSize)
         + QStringLiteral("px; font-weight: bold;'>") + comment + QStringLiteral("</div>");
+}
+
+// The label's text as a screen reader reads it, and as it stands on screen.
+QString plainText(QLabel *label)
+{
+    return QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
 }
 
 QString styleSheet(int size)
@@ -41,6 +50,7 @@ private slots:
     void overlongTextShowsItsBeginning();
     void costlyOrUnsafeMarkupShowsAsText_data();
     void costlyOrUnsafeMarkupShowsAsText();
+    void imageTurnedPipeShowsAsText();
     void everyRenderAdvancesTheCounter();
     void resetShowsZeroAtOnce();
     void fullscreenTogglesSizeLimitsAndStyle();
@@ -162,6 +172,14 @@ void TestTimeDisplay::overlongTextShowsItsBeginning_data()
     QTest::newRow("a megabyte") << QString(1 << 20, 'z') << QString(512, 'z');
     const QString emoji = QStringLiteral("\U0001F600");
     QTest::newRow("no half a character") << QString(511, 'x') + emoji << QString(511, 'x');
+    const QString title = "<b title=\"" + QString(100, 'z') + "\">x</b>";
+    QTest::newRow("cut in an attribute") << QString(505, 'A') + title << QString(505, 'A');
+    QTest::newRow("cut in a tag") << QString(500, 'A') + title << QString(500, 'A');
+    QTest::newRow("cut in a table")
+        << QString(509, 'A') + "<table><tr><td>x</table>" << QString(509, 'A');
+    QTest::newRow("no half a reference") << QString(508, 'A') + "&amp; more" << QString(508, 'A');
+    QTest::newRow("markup up to the last whole tag")
+        << QString("<b>ab</b>").repeated(100) << QString("<b>ab</b>").repeated(56) + "<b>ab";
 }
 
 // The window shows no more than the beginning of a long text; the store keeps it whole.
@@ -173,6 +191,7 @@ void TestTimeDisplay::overlongTextShowsItsBeginning()
     MainWindow window;
     MainWindowProbe probe(window);
     QCOMPARE(probe.timeLabel()->text(), labelText(18, shown, "00:00:00", 14, shown));
+    QVERIFY(plainText(probe.timeLabel()).contains(" at 00:00:00\n"));
     probe.saveSettings();
     QCOMPARE(settings.value("ui/customText").toString(), stored);
 }
@@ -189,8 +208,8 @@ void TestTimeDisplay::costlyOrUnsafeMarkupShowsAsText_data()
     QTest::newRow("device") << "<img src=\"/dev/zero\">" << false;
     QTest::newRow("device as file URL") << "<img src=\"file:///dev/urandom\">" << false;
     QTest::newRow("directory") << "x <img src=\"/\"> y" << false;
-    QTest::newRow("style sheet link, which the toolkit ignores here")
-        << "<link rel=\"stylesheet\" href=\"/dev/zero\">x" << true;
+    QTest::newRow("style sheet link, which hides all that follows")
+        << "<link rel=\"stylesheet\" href=\"/dev/zero\">x" << false;
     QTest::newRow("background from a device")
         << "<table background=\"/dev/zero\"><tr><td>x</td></tr></table>" << false;
     QTest::newRow("device drawn at a given size")
@@ -210,13 +229,26 @@ void TestTimeDisplay::costlyOrUnsafeMarkupShowsAsText_data()
     QTest::newRow("tables 3 deep") << repeated("<table><tr><td>", 3) + "x" << false;
     QTest::newRow("16 lines") << repeated("x<br>", 15) + "x" << true;
     QTest::newRow("17 lines") << repeated("x<p>", 16) + "x" << false;
-    QTest::newRow("a cell spanning columns") << "<table><tr><td colspan=2>x</table>" << false;
+    QTest::newRow("a cell spanning two columns")
+        << "<table><tr><td colspan=2>Sprint</td></tr><tr><td>A</td><td>B</td></tr></table>" << true;
+    QTest::newRow("spanning 16 columns") << "<table><tr><td colspan=16>x</table>" << true;
+    QTest::newRow("spanning 17 columns") << "<table><tr><td colspan='17'>x</table>" << false;
     QTest::newRow("spanning, spelled with a reference")
-        << "<table><tr><td c&#111;lspan=2>x</table>" << false;
+        << "<table><tr><td c&#111;lspan=20480>x</table>" << false;
+    QTest::newRow("the word colspan") << "<b>colspan</b> is a word" << true;
+    QTest::newRow("an open attribute quote") << "Working on <a href='x" << false;
+    QTest::newRow("an open tag") << "Meeting <Bob" << false;
+    QTest::newRow("an open comment") << "<!-- note" << false;
     QTest::newRow("4 images") << repeated("<img src=missing.png>", 4) << true;
     QTest::newRow("5 images") << repeated("<img src=missing.png>", 5) << false;
-    QTest::newRow("128x128 pixels") << "<img src=\"" + imageOfSize(128, 128) + "\">" << true;
-    QTest::newRow("one row more") << "<img src=\"" + imageOfSize(128, 129) + "\">" << false;
+    const auto imageTag = [this](int width, int height) {
+        return "<img src=\"" + imageOfSize(width, height) + "\">";
+    };
+    QTest::newRow("an icon of 200x200") << imageTag(200, 200) + " on call" << true;
+    QTest::newRow("two of about 256x256") << imageTag(256, 256) + imageTag(256, 255) << true;
+    QTest::newRow("three of them")
+        << imageTag(256, 256) + imageTag(256, 255) + imageTag(255, 255) << false;
+    QTest::newRow("one row more") << imageTag(256, 257) << false;
 }
 
 // Rich text reads the files that it names, and the label lays it out every second: a device or
@@ -231,6 +263,22 @@ void TestTimeDisplay::costlyOrUnsafeMarkupShowsAsText()
     probe.call("resetTimer");
     const QString shown = asMarkup ? text : text.toHtmlEscaped();
     QCOMPARE(probe.timeLabel()->text(), labelText(18, shown, "00:00:00", 14, "..."));
+    const QString plain = plainText(probe.timeLabel());
+    QVERIFY2(plain.contains("at 00:00:00") && plain.endsWith("\n..."), qPrintable(plain));
+}
+
+// The label reads an image file at every render, so it is judged at every render.
+void TestTimeDisplay::imageTurnedPipeShowsAsText()
+{
+    const QString text = "<img src=\"" + images.filePath("later.png") + "\"> on call";
+    MainWindow window;
+    MainWindowProbe probe(window);
+    probe.customText() = text;
+    probe.call("resetTimer");
+    QCOMPARE(probe.timeLabel()->text(), labelText(18, text, "00:00:00", 14, "..."));
+    QCOMPARE(::mkfifo(QFile::encodeName(images.filePath("later.png")).constData(), 0600), 0);
+    probe.call("resetTimer");
+    QCOMPARE(probe.timeLabel()->text(), labelText(18, text.toHtmlEscaped(), "00:00:00", 14, "..."));
 }
 
 void TestTimeDisplay::everyRenderAdvancesTheCounter()

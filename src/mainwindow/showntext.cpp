@@ -27,21 +27,84 @@ namespace {
 constexpr qsizetype mostCharacters = 512;
 constexpr int mostLines = 16; // paragraphs, list items, table cells and line breaks
 constexpr int deepestNesting = 2; // a table within a table
+constexpr int mostColumnSpan = mostLines; // no wider than the cells that one text may have
 constexpr int mostImages = 4; // each is read and decoded at every render
-constexpr qint64 mostImagePixels = 128 * 128; // all images together
+constexpr qint64 mostPixelsPerImage = 256 * 256; // an icon
+constexpr qint64 mostImagePixels = 2 * 256 * 256; // all images together
 constexpr qint64 largestImageFile = 1024 * 1024;
 
-// Texts change only through the dialogs, and each distinct one is judged once.
+// A cut is tried before one of the text's last few tags or references, no further back.
+constexpr int mostCutAttempts = 16;
+// Far enough past a cut to finish any character reference that the cut may have split.
+constexpr qsizetype referenceLength = 10;
+
+// Texts change only through the dialogs, and each distinct one is parsed once.
 constexpr qsizetype mostRememberedTexts = 64;
 
-QString cutToLength(const QString &text)
+// Stands where the label's own markup resumes after the text; no one types it.
+const QString marker = QStringLiteral("\uE000");
+
+// Stands in for rich text's resource loader: notes what the markup would read, reads nothing.
+// It answers with a real image, or the document would try the name as a file itself.
+class ResourceProbe : public QObject
+{
+    Q_OBJECT
+
+public:
+    Q_INVOKABLE QVariant loadResource(int, const QUrl &url)
+    {
+        if (!requested.contains(url))
+            requested.append(url);
+        return QImage(1, 1, QImage::Format_ARGB32);
+    }
+
+    QList<QUrl> requested;
+};
+
+qsizetype cutLength(const QString &text)
 {
     if (text.size() <= mostCharacters)
-        return text;
-    QString shown = text.left(mostCharacters);
-    if (shown.back().isHighSurrogate())
-        shown.chop(1);
-    return shown;
+        return text.size();
+    return text.at(mostCharacters - 1).isHighSurrogate() ? mostCharacters - 1 : mostCharacters;
+}
+
+QString plainTextOf(const QString &markup)
+{
+    ResourceProbe probe;
+    QTextDocument document(&probe);
+    document.setHtml(markup);
+    return document.toPlainText();
+}
+
+// Whether the parser is back in the text's own content at its end, so that what the label puts
+// after it (" at" and the time, the comment) is read as such: a marker placed there must come out
+// as text, and what the beginning shows must not change once the characters after it follow.
+bool endsInContent(const QString &beginning, const QString &following)
+{
+    if (beginning.contains(marker))
+        return false;
+    const QString shown = plainTextOf(beginning + marker);
+    const qsizetype end = shown.indexOf(marker);
+    return end >= 0
+        && (following.isEmpty()
+            || plainTextOf(beginning + following).startsWith(QStringView(shown).left(end)));
+}
+
+// The longest beginning, up to the bound, after which the label's own markup is read as markup:
+// the bound itself, or else just before one of the last tags or references that it would split.
+std::optional<QString> markupBeginning(const QString &text)
+{
+    qsizetype end = cutLength(text);
+    for (int attempt = 0; attempt < mostCutAttempts && end > 0; ++attempt) {
+        const QString beginning = text.left(end);
+        if (endsInContent(beginning, text.mid(end, referenceLength)))
+            return beginning;
+        if (end == text.size())
+            return std::nullopt; // the whole text leaves its markup open
+        end = std::max(
+            beginning.lastIndexOf(QLatin1Char('<')), beginning.lastIndexOf(QLatin1Char('&')));
+    }
+    return std::nullopt;
 }
 
 // The parser decodes character references everywhere, attribute names included, so a word in
@@ -63,10 +126,18 @@ QString withReferencesDecoded(const QString &markup)
 }
 
 // One cell may span up to 20,480 columns, and the parser makes that many cells for every row of
-// its table before anything could be counted.
-bool spansColumns(const QString &markup)
+// its table before anything could be counted: the spans are read before the text is parsed.
+bool spansTooManyColumns(const QString &markup)
 {
-    return withReferencesDecoded(markup).contains(QLatin1String("colspan"), Qt::CaseInsensitive);
+    static const QRegularExpression span(QStringLiteral("colspan\\s*=\\s*[\"']?\\s*\\+?(\\d+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    for (const QRegularExpressionMatch &match : span.globalMatch(withReferencesDecoded(markup))) {
+        bool ok = false;
+        const qulonglong columns = match.capturedView(1).toULongLong(&ok);
+        if (!ok || columns > mostColumnSpan)
+            return true;
+    }
+    return false;
 }
 
 int lineCount(const QTextDocument &document)
@@ -81,23 +152,6 @@ int nestingDepth(const QTextFrame *frame)
         deepest = std::max(deepest, 1 + nestingDepth(child));
     return deepest;
 }
-
-// Stands in for rich text's resource loader: notes what the markup would read, reads nothing.
-// It answers with a real image, or the document would try the name as a file itself.
-class ResourceProbe : public QObject
-{
-    Q_OBJECT
-
-public:
-    Q_INVOKABLE QVariant loadResource(int, const QUrl &url)
-    {
-        if (!requested.contains(url))
-            requested.append(url);
-        return QImage(1, 1, QImage::Format_ARGB32);
-    }
-
-    QList<QUrl> requested;
-};
 
 int imageCount(const QTextDocument &document)
 {
@@ -169,52 +223,68 @@ std::optional<qint64> pixelsOf(const QUrl &url)
     return pixelsIn(reader);
 }
 
+// Asked at every render, since the label reads the files anew each time: a file that was
+// missing or an image may since have become a pipe or a device.
 bool fewPixelsIn(const QList<QUrl> &resources)
 {
     qint64 pixels = 0;
     for (const QUrl &url : resources) {
         const std::optional<qint64> more = pixelsOf(url);
-        if (!more)
+        if (!more || *more > mostPixelsPerImage)
             return false;
         pixels += *more;
     }
     return pixels <= mostImagePixels;
 }
 
-bool isCheapAndSafe(const QString &text)
+// What the structure of a text allows the label to show as markup, and the resources that the
+// label would then read.
+struct Markup
 {
-    if (!text.contains(QLatin1Char('<')))
-        return true; // no markup: its length alone bounds its cost
-    if (spansColumns(text))
-        return false;
+    QString beginning; // null: the markup is shown as plain characters
+    QList<QUrl> resources;
+};
+
+Markup parse(const QString &text)
+{
+    if (spansTooManyColumns(text)) // before anything parses it
+        return {};
+    const std::optional<QString> beginning = markupBeginning(text);
+    if (!beginning)
+        return {};
     ResourceProbe probe;
     QTextDocument document(&probe);
-    document.setHtml(text); // asks for the backgrounds of tables and cells
+    document.setHtml(*beginning); // asks for the backgrounds of tables and cells
     const qsizetype images = probe.requested.size() + imageCount(document);
     if (lineCount(document) > mostLines || nestingDepth(document.rootFrame()) > deepestNesting
         || images > mostImages)
-        return false;
+        return {};
     paint(document);
-    return fewPixelsIn(probe.requested);
+    return { *beginning, probe.requested };
 }
 
-bool mayShowAsMarkup(const QString &text)
+const Markup &parsed(const QString &text)
 {
-    static QHash<QString, bool> verdicts;
-    const auto known = verdicts.constFind(text);
-    if (known != verdicts.cend())
-        return *known;
-    if (verdicts.size() >= mostRememberedTexts)
-        verdicts.clear();
-    return *verdicts.insert(text, isCheapAndSafe(text));
+    static QHash<QString, Markup> known;
+    const auto found = known.constFind(text);
+    if (found != known.cend())
+        return *found;
+    if (known.size() >= mostRememberedTexts)
+        known.clear();
+    return *known.insert(text, parse(text));
 }
 
 } // namespace
 
 QString shownText(const QString &text)
 {
-    const QString shown = cutToLength(text);
-    return mayShowAsMarkup(shown) ? shown : shown.toHtmlEscaped();
+    if (!text.contains(QLatin1Char('<')) && text.size() <= mostCharacters)
+        return text; // no markup: its length alone bounds its cost
+    // Only the beginning can be shown, and only that much decides where it may be cut.
+    const Markup &markup = parsed(text.left(mostCharacters + referenceLength));
+    if (!markup.beginning.isNull() && fewPixelsIn(markup.resources))
+        return markup.beginning;
+    return text.left(cutLength(text)).toHtmlEscaped();
 }
 
 #include "showntext.moc"

@@ -3,8 +3,9 @@
 
 #include <QString>
 
-// What the label may show of a user's text or comment: the text as rich text, or, where laying
-// it out would be costly or would read what is no image file, its markup as plain characters.
+// What the label may show of a user's text or comment: its beginning as rich text, or, where its
+// markup would run on into the label's own, where laying it out would be costly, or where it
+// would read what is no image file, its markup as plain characters.
 QString shownText(const QString &text);
 
 #endif // SHOWNTEXT_H
