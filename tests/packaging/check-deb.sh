@@ -15,6 +15,9 @@ fail() {
 [[ $(dpkg-deb -f "$deb" Package) == velmoran ]] || fail "wrong package name"
 depends=$(dpkg-deb -f "$deb" Depends)
 [[ $depends == *libqt6widgets6* ]] || fail "does not depend on the Qt 6 widget library: $depends"
+recommends=$(dpkg-deb -f "$deb" Recommends)
+[[ $recommends == *fonts-vlgothic* && $recommends == *qt6-wayland* ]] ||
+    fail "recommends no Japanese font or no Wayland plugin: $recommends"
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for path in ./usr/bin/Velmoran \
     ./usr/share/applications/org.velmoran.Velmoran.desktop \
