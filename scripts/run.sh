@@ -7,7 +7,9 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$root/scripts/packages.sh"
 
 if [[ -n ${DISPLAY:-} || -n ${WAYLAND_DISPLAY:-} ]]; then
-    "$root/scripts/deps.sh" "${build_packages[@]}"
+    "$root/scripts/deps.sh" "${build_packages[@]}" fontconfig
+    # The menu and the text dialogs are Japanese: without a font for them they show empty boxes.
+    [[ -n $(fc-list :lang=ja) ]] || "$root/scripts/deps.sh" fonts-vlgothic
     "$root/scripts/build.sh" -DBUILD_TESTING=OFF # the program alone
     exec "$root/build/src/Velmoran"
 fi
