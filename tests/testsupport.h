@@ -46,8 +46,8 @@ private:
     QTemporaryDir dir;
 };
 
-// Hands the next modal widget to `answer` once it is open. Polls for about five seconds at most,
-// and not beyond its own scope, so that it can never answer another test's dialog.
+// Hands the next modal widget or popup menu to `answer` once it is open. Polls for about five
+// seconds at most, and not beyond its own scope, so that it can never answer another test's dialog.
 class ModalAnswer
 {
 public:
@@ -55,6 +55,8 @@ public:
     {
         QObject::connect(&poll, &QTimer::timeout, [this, answer] {
             QWidget *modal = QApplication::activeModalWidget();
+            if (!modal)
+                modal = QApplication::activePopupWidget();
             if (!modal && ++tries < 500)
                 return;
             poll.stop();

@@ -25,12 +25,12 @@ QString commandRun(MainWindowProbe &probe, const MainWindow &window, const QStri
     return QString();
 }
 
-// Records the title of the next modal dialog and dismisses it.
+// Records the title of the next modal dialog, or "menu" for the context menu, and dismisses it.
 std::unique_ptr<ModalAnswer> recordModal(QString *title)
 {
     return std::make_unique<ModalAnswer>([title](QWidget *modal) {
-        *title = modal->windowTitle();
-        qobject_cast<QDialog *>(modal)->reject();
+        *title = qobject_cast<QMenu *>(modal) ? QStringLiteral("menu") : modal->windowTitle();
+        modal->close();
     });
 }
 
@@ -95,10 +95,11 @@ void TestCommandInput::keys_data()
         QTest::addRow("Ctrl+Shift+%s", qPrintable(letter))
             << key << int(Qt::ControlModifier | Qt::ShiftModifier) << QString();
     }
+    QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier) << "menu";
     const QList<int> others { Qt::Key_Shift, Qt::Key_Control, Qt::Key_Meta, Qt::Key_Alt,
         Qt::Key_CapsLock, Qt::Key_NumLock, Qt::Key_ScrollLock, Qt::Key_AltGr, Qt::Key_A, Qt::Key_E,
         Qt::Key_Q, Qt::Key_Z, Qt::Key_0, Qt::Key_7, Qt::Key_Escape, Qt::Key_Return, Qt::Key_Left,
-        Qt::Key_Up, Qt::Key_Space, Qt::Key_F1 };
+        Qt::Key_Up, Qt::Key_Space, Qt::Key_F1, Qt::Key_F10 };
     for (int key : others)
         QTest::addRow("other key 0x%x", key) << key << int(Qt::NoModifier) << QString();
 }

@@ -3,6 +3,7 @@
 #include "settingsdialog.h"
 #include "testsupport.h"
 
+#include <QAccessible>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -224,6 +225,12 @@ void TestSettingsDialog::boundWidgets()
     }
     QCOMPARE(dialog.minimumSpinBox(), w.minSpinBox);
     QCOMPARE(dialog.maximumSpinBox(), w.maxSpinBox);
+    QStringList heard; // what a screen reader names each control
+    for (QWidget *control : QWidgetList { w.minSlider, w.minSpinBox, w.maxSlider, w.maxSpinBox })
+        heard.append(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name));
+    QCOMPARE(heard,
+        QStringList({ "Minimum Speed", "Minimum Speed (pixels/frame):", "Maximum Speed",
+            "Maximum Speed (pixels/frame):" }));
 }
 
 void TestSettingsDialog::sliderAndSpinBoxFollowEachOther()

@@ -406,6 +406,8 @@ void TestTimeDisplay::textDialog()
     QCOMPARE(probe.comment(), comment);
     QCOMPARE(probe.elapsedSeconds(), elapsed);
     QCOMPARE(settings.exists(), elapsed == 2);
+    QCOMPARE(QAccessible::queryAccessibleInterface(&window)->text(QAccessible::Description),
+        text.simplified() + '\n' + comment);
     if (elapsed == 2)
         QCOMPARE(probe.timeLabel()->text(), labelText(18, text, "00:00:01", 14, comment));
 }

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
 
@@ -16,6 +17,21 @@ bool isModifierOrLockKey(int key)
 bool hasShortcutModifier(const QKeyEvent *event)
 {
     return event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+}
+
+// Keyboards without a Menu key, most laptops', have Shift+F10 for it.
+bool isMenuKey(const QKeyEvent *event)
+{
+    return event->key() == Qt::Key_F10 && event->modifiers() & Qt::ShiftModifier;
+}
+
+// Asks for the context menu as the Menu key does: at the focus's cursor, the window's centre.
+void requestContextMenu(QWidget *window, Qt::KeyboardModifiers modifiers)
+{
+    const QPoint centre = window->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+    QContextMenuEvent event(
+        QContextMenuEvent::Keyboard, centre, window->mapToGlobal(centre), modifiers);
+    QCoreApplication::sendEvent(window, &event);
 }
 
 void addCommand(QMenu &menu, const QString &label, MainWindow *window, void (MainWindow::*slot)())
@@ -33,6 +49,10 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
         return; // the base handler would dereference it
     if (isModifierOrLockKey(event->key()) || hasShortcutModifier(event)) {
         QMainWindow::keyPressEvent(event);
+        return;
+    }
+    if (isMenuKey(event)) {
+        requestContextMenu(this, event->modifiers());
         return;
     }
     switch (event->key()) {

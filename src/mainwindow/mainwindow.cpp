@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 #include "settingsdialog.h"
+#include "showntext.h"
 #include "ui_mainwindow.h"
 
 #include <QGuiApplication>
@@ -63,6 +64,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     checkPlatformSupport();
     loadSettings();
+    setAccessibleDescription(signDescription(customText, comment));
     setupDVD();
 
     timeLabel = new QLabel(this);

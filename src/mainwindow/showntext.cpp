@@ -287,4 +287,10 @@ QString shownText(const QString &text)
     return text.left(cutLength(text)).toHtmlEscaped();
 }
 
+QString signDescription(const QString &text, const QString &comment)
+{
+    return plainTextOf(shownText(text)).simplified() + QLatin1Char('\n')
+        + plainTextOf(shownText(comment)).simplified();
+}
+
 #include "showntext.moc"

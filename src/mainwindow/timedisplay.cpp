@@ -94,6 +94,7 @@ void MainWindow::showCustomTextDialog()
             return;
         customText = *text;
         saveSettings();
+        setAccessibleDescription(signDescription(customText, comment));
         updateTimeDisplay();
     } catch (...) {
     }
@@ -108,6 +109,7 @@ void MainWindow::showCommentDialog()
             return;
         comment = *text;
         saveSettings();
+        setAccessibleDescription(signDescription(customText, comment));
         updateTimeDisplay();
     } catch (...) {
     }

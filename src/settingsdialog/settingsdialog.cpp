@@ -13,8 +13,13 @@ namespace {
 constexpr int lowestSpeed = 1;
 constexpr int highestSpeed = 100;
 
-QHBoxLayout *speedRow(QSlider *slider, QSpinBox *spinBox, int value)
+// A screen reader names the spin box after the label above it, and the slider by the bound it
+// sets; left alone, all four would take the group box's title.
+QHBoxLayout *speedRow(
+    QLabel *label, QSlider *slider, QSpinBox *spinBox, int value, const QString &bound)
 {
+    label->setBuddy(spinBox);
+    slider->setAccessibleName(bound);
     slider->setOrientation(Qt::Horizontal);
     slider->setRange(lowestSpeed, highestSpeed);
     slider->setValue(value);
@@ -94,13 +99,15 @@ void SettingsDialog::setupUi()
     groupLayout->addWidget(minSpeedLabel);
     minSpeedSlider = new QSlider(this);
     minSpeedSpinBox = new QSpinBox(this);
-    groupLayout->addLayout(speedRow(minSpeedSlider, minSpeedSpinBox, 2));
+    groupLayout->addLayout(speedRow(
+        minSpeedLabel, minSpeedSlider, minSpeedSpinBox, 2, QStringLiteral("Minimum Speed")));
 
     maxSpeedLabel = new QLabel(QStringLiteral("Maximum Speed (pixels/frame):"), this);
     groupLayout->addWidget(maxSpeedLabel);
     maxSpeedSlider = new QSlider(this);
     maxSpeedSpinBox = new QSpinBox(this);
-    groupLayout->addLayout(speedRow(maxSpeedSlider, maxSpeedSpinBox, 4));
+    groupLayout->addLayout(speedRow(
+        maxSpeedLabel, maxSpeedSlider, maxSpeedSpinBox, 4, QStringLiteral("Maximum Speed")));
 
     groupLayout->addWidget(new QLabel(QStringLiteral("Quick Settings:"), this));
     slowButton = presetButton(QStringLiteral("Slow (1-3)"),
