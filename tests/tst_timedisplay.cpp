@@ -174,7 +174,6 @@ void TestTimeDisplay::overlongTextShowsItsBeginning_data()
     QTest::newRow("no half a character") << QString(511, 'x') + emoji << QString(511, 'x');
     const QString title = "<b title=\"" + QString(100, 'z') + "\">x</b>";
     QTest::newRow("cut in an attribute") << QString(505, 'A') + title << QString(505, 'A');
-    QTest::newRow("cut in a tag") << QString(500, 'A') + title << QString(500, 'A');
     QTest::newRow("cut in a table")
         << QString(509, 'A') + "<table><tr><td>x</table>" << QString(509, 'A');
     QTest::newRow("no half a reference") << QString(508, 'A') + "&amp; more" << QString(508, 'A');
@@ -231,8 +230,8 @@ void TestTimeDisplay::costlyOrUnsafeMarkupShowsAsText_data()
     QTest::newRow("17 lines") << repeated("x<p>", 16) + "x" << false;
     QTest::newRow("a cell spanning two columns")
         << "<table><tr><td colspan=2>Sprint</td></tr><tr><td>A</td><td>B</td></tr></table>" << true;
-    QTest::newRow("spanning 16 columns") << "<table><tr><td colspan=16>x</table>" << true;
-    QTest::newRow("spanning 17 columns") << "<table><tr><td colspan='17'>x</table>" << false;
+    QTest::newRow("spanning 8 columns") << "<table><tr><td colspan=8>x</table>" << true;
+    QTest::newRow("spanning 9 columns") << "<table><tr><td colspan=' 9'>x</table>" << false;
     QTest::newRow("spanning, spelled with a reference")
         << "<table><tr><td c&#111;lspan=20480>x</table>" << false;
     QTest::newRow("the word colspan") << "<b>colspan</b> is a word" << true;

@@ -27,7 +27,7 @@ namespace {
 constexpr qsizetype mostCharacters = 512;
 constexpr int mostLines = 16; // paragraphs, list items, table cells and line breaks
 constexpr int deepestNesting = 2; // a table within a table
-constexpr int mostColumnSpan = mostLines; // no wider than the cells that one text may have
+constexpr int mostColumnSpan = 8; // every column spanned is a cell in every row of its table
 constexpr int mostImages = 4; // each is read and decoded at every render
 constexpr qint64 mostPixelsPerImage = 256 * 256; // an icon
 constexpr qint64 mostImagePixels = 2 * 256 * 256; // all images together
