@@ -263,7 +263,7 @@ Markup parse(const QString &text)
     return { *beginning, probe.requested };
 }
 
-const Markup &parsed(const QString &text)
+Markup parsed(const QString &text)
 {
     static QHash<QString, Markup> known;
     const auto found = known.constFind(text);
@@ -281,7 +281,7 @@ QString shownText(const QString &text)
     if (!text.contains(QLatin1Char('<')) && text.size() <= mostCharacters)
         return text; // no markup: its length alone bounds its cost
     // Only the beginning can be shown, and only that much decides where it may be cut.
-    const Markup &markup = parsed(text.left(mostCharacters + referenceLength));
+    const Markup markup = parsed(text.left(mostCharacters + referenceLength));
     if (!markup.beginning.isNull() && fewPixelsIn(markup.resources))
         return markup.beginning;
     return text.left(cutLength(text)).toHtmlEscaped();
