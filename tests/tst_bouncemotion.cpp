@@ -1,5 +1,3 @@
-#include "mainwindow.h"
-#include "mainwindowprobe.h"
 #include "testsupport.h"
 
 #include <QScreen>
@@ -87,13 +85,11 @@ void stage(MainWindowProbe &probe, QPointF position, QPointF velocity)
 
 } // namespace
 
-class TestBounceMotion : public QObject
+class TestBounceMotion : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void init() { settings.clear(); }
-
     void speedDrawReplays_data();
     void speedDrawReplays();
     void speedsStayWithinRange_data();
@@ -113,9 +109,6 @@ private slots:
     void toggleStopsAndRestartsWithNewStart();
     void followsThePrimaryScreen();
     void platformCheckAcceptsOffscreen();
-
-private:
-    ScratchSettings settings;
 };
 
 void TestBounceMotion::speedDrawReplays_data()
@@ -134,14 +127,12 @@ void TestBounceMotion::speedDrawReplays()
 {
     QFETCH(int, minSpeed);
     QFETCH(int, maxSpeed);
-    MainWindow window;
-    MainWindowProbe probe(window);
-    probe.minSpeed() = minSpeed;
-    probe.maxSpeed() = maxSpeed;
+    probe().minSpeed() = minSpeed;
+    probe().maxSpeed() = maxSpeed;
     const QList<int> draws = randomDraws(4242, 6);
     std::srand(4242);
     for (int i = 0; i < 6; i += 2)
-        QCOMPARE(probe.randomSpeed(), expectedSpeed(minSpeed, maxSpeed, draws[i], draws[i + 1]));
+        QCOMPARE(probe().randomSpeed(), expectedSpeed(minSpeed, maxSpeed, draws[i], draws[i + 1]));
 }
 
 void TestBounceMotion::speedsStayWithinRange_data()
@@ -167,14 +158,12 @@ void TestBounceMotion::speedsStayWithinRange()
     QFETCH(int, maxSpeed);
     QFETCH(double, lowest);
     QFETCH(double, highest);
-    MainWindow window;
-    MainWindowProbe probe(window);
-    probe.minSpeed() = minSpeed;
-    probe.maxSpeed() = maxSpeed;
+    probe().minSpeed() = minSpeed;
+    probe().maxSpeed() = maxSpeed;
     std::srand(7);
     int atFloor = 0;
     for (int i = 0; i < 2000; ++i) {
-        const double speed = probe.randomSpeed();
+        const double speed = probe().randomSpeed();
         // Bounds written as decimals differ from the draw's products in the last bit.
         QVERIFY2(speed >= lowest * (1 - 1e-12) && speed <= highest * (1 + 1e-12),
             qPrintable(QString::number(speed)));
@@ -192,34 +181,28 @@ void TestBounceMotion::startReplaysFromTheSecond()
     const PrimaryScreen primary(screen);
     const QRect area(screen.topLeft(), screen.size() - QSize(280, 150));
     settings.write({ { "dvd/minSpeed", 3 }, { "dvd/maxSpeed", 9 } });
-    MainWindow window;
-    MainWindowProbe probe(window);
-    replayStart(probe, [&](const QList<int> &draws) {
-        QCOMPARE(probe.dvdX(), double(area.left() + draws[0] % area.width() + 1));
-        QCOMPARE(probe.dvdY(), double(area.top() + draws[1] % area.height() + 1));
-        QCOMPARE(probe.dvdVelocityX(), expectedSpeed(3, 9, draws[2], draws[3]));
-        QCOMPARE(probe.dvdVelocityY(), expectedSpeed(3, 9, draws[4], draws[5]));
+    replayStart(probe(), [&](const QList<int> &draws) {
+        QCOMPARE(probe().dvdX(), double(area.left() + draws[0] % area.width() + 1));
+        QCOMPARE(probe().dvdY(), double(area.top() + draws[1] % area.height() + 1));
+        QCOMPARE(probe().dvdVelocityX(), expectedSpeed(3, 9, draws[2], draws[3]));
+        QCOMPARE(probe().dvdVelocityY(), expectedSpeed(3, 9, draws[4], draws[5]));
     });
     // Speeds start positive: a start within one step of the far edge stops on that edge.
-    const QPointF first(std::min(probe.dvdX() + probe.dvdVelocityX(), area.right() + 1.0),
-        std::min(probe.dvdY() + probe.dvdVelocityY(), area.bottom() + 1.0));
-    probe.call("moveDVD");
-    QCOMPARE(window.pos(), QPoint(int(first.x()), int(first.y())));
+    const QPointF first(std::min(probe().dvdX() + probe().dvdVelocityX(), area.right() + 1.0),
+        std::min(probe().dvdY() + probe().dvdVelocityY(), area.bottom() + 1.0));
+    probe().call("moveDVD");
+    QCOMPARE(window().pos(), QPoint(int(first.x()), int(first.y())));
 }
 
 void TestBounceMotion::startWithoutRoomDoesNotDivideByZero()
 {
-    MainWindow window;
-    MainWindowProbe probe(window);
-    window.show();
-    probe.call("toggleFullscreen");
-    QTRY_COMPARE(window.size(), QSize(1920, 1080));
+    goFullScreen();
     // The draw order holds: the speeds still come from the third to sixth numbers.
-    replayStart(probe, [&probe](const QList<int> &draws) {
-        QCOMPARE(probe.dvdX(), 0.0);
-        QCOMPARE(probe.dvdY(), 0.0);
-        QCOMPARE(probe.dvdVelocityX(), expectedSpeed(2, 4, draws[2], draws[3]));
-        QCOMPARE(probe.dvdVelocityY(), expectedSpeed(2, 4, draws[4], draws[5]));
+    replayStart(probe(), [this](const QList<int> &draws) {
+        QCOMPARE(probe().dvdX(), 0.0);
+        QCOMPARE(probe().dvdY(), 0.0);
+        QCOMPARE(probe().dvdVelocityX(), expectedSpeed(2, 4, draws[2], draws[3]));
+        QCOMPARE(probe().dvdVelocityY(), expectedSpeed(2, 4, draws[4], draws[5]));
     });
 }
 
@@ -244,46 +227,40 @@ void TestBounceMotion::step()
     QFETCH(double, velocity);
     QFETCH(double, nextX);
     QFETCH(int, direction);
-    MainWindow window;
-    MainWindowProbe probe(window);
-    stage(probe, { x, 400.5 }, { velocity, 1.25 });
-    probe.call("moveDVD");
-    QCOMPARE(probe.dvdX(), nextX);
-    QCOMPARE(probe.dvdY(), 401.75);
-    QCOMPARE(window.pos(), QPoint(int(nextX), 401));
-    QCOMPARE(probe.dvdVelocityY(), 1.25);
+    stage(probe(), { x, 400.5 }, { velocity, 1.25 });
+    probe().call("moveDVD");
+    QCOMPARE(probe().dvdX(), nextX);
+    QCOMPARE(probe().dvdY(), 401.75);
+    QCOMPARE(window().pos(), QPoint(int(nextX), 401));
+    QCOMPARE(probe().dvdVelocityY(), 1.25);
     if (direction == 0) {
-        QCOMPARE(probe.dvdVelocityX(), velocity);
+        QCOMPARE(probe().dvdVelocityX(), velocity);
     } else {
-        QVERIFY(probe.dvdVelocityX() * direction >= expectedSpeed(2, 4, 0, 0));
-        QVERIFY(probe.dvdVelocityX() * direction <= expectedSpeed(2, 4, 2, 20));
+        QVERIFY(probe().dvdVelocityX() * direction >= expectedSpeed(2, 4, 0, 0));
+        QVERIFY(probe().dvdVelocityX() * direction <= expectedSpeed(2, 4, 2, 20));
     }
 }
 
 void TestBounceMotion::fractionsAccumulate()
 {
-    MainWindow window;
-    MainWindowProbe probe(window);
-    stage(probe, { 10.0, 10.0 }, { 2.16, 1.0 });
+    stage(probe(), { 10.0, 10.0 }, { 2.16, 1.0 });
     const QList<int> expected { 12, 14, 16 };
     for (int x : expected) {
-        probe.call("moveDVD");
-        QCOMPARE(window.x(), x);
+        probe().call("moveDVD");
+        QCOMPARE(window().x(), x);
     }
-    QCOMPARE(probe.dvdX(), 10.0 + 2.16 + 2.16 + 2.16);
+    QCOMPARE(probe().dvdX(), 10.0 + 2.16 + 2.16 + 2.16);
 }
 
 void TestBounceMotion::cornerHitDrawsXThenY()
 {
-    MainWindow window;
-    MainWindowProbe probe(window);
-    stage(probe, { 1639.0, 929.0 }, { 2.0, 2.0 });
+    stage(probe(), { 1639.0, 929.0 }, { 2.0, 2.0 });
     const QList<int> draws = randomDraws(99, 4);
     std::srand(99);
-    probe.call("moveDVD");
-    QCOMPARE(window.pos(), QPoint(1640, 930));
-    QCOMPARE(probe.dvdVelocityX(), -expectedSpeed(2, 4, draws[0], draws[1]));
-    QCOMPARE(probe.dvdVelocityY(), -expectedSpeed(2, 4, draws[2], draws[3]));
+    probe().call("moveDVD");
+    QCOMPARE(window().pos(), QPoint(1640, 930));
+    QCOMPARE(probe().dvdVelocityX(), -expectedSpeed(2, 4, draws[0], draws[1]));
+    QCOMPARE(probe().dvdVelocityY(), -expectedSpeed(2, 4, draws[2], draws[3]));
 }
 
 void TestBounceMotion::stepsStayOnScreen()
@@ -292,37 +269,31 @@ void TestBounceMotion::stepsStayOnScreen()
     const PrimaryScreen primary(screen);
     const QRect area(screen.topLeft(), screen.size() - QSize(280, 150));
     settings.write({ { "dvd/minSpeed", 50 }, { "dvd/maxSpeed", 100 } });
-    MainWindow window;
-    MainWindowProbe probe(window);
-    QVERIFY(probe.dvdX() >= area.left() + 1 && probe.dvdX() <= area.right() + 1);
-    QVERIFY(probe.dvdY() >= area.top() + 1 && probe.dvdY() <= area.bottom() + 1);
+    QVERIFY(probe().dvdX() >= area.left() + 1 && probe().dvdX() <= area.right() + 1);
+    QVERIFY(probe().dvdY() >= area.top() + 1 && probe().dvdY() <= area.bottom() + 1);
     const QRect onScreen = area.adjusted(0, 0, 1, 1); // both edges of the travel included
     bool sawLeft = false, sawRight = false;
     for (int i = 0; i < 3000; ++i) {
-        probe.call("moveDVD");
-        QVERIFY(onScreen.contains(window.pos()));
-        sawLeft |= window.x() == area.left();
-        sawRight |= window.x() == onScreen.right();
+        probe().call("moveDVD");
+        QVERIFY(onScreen.contains(window().pos()));
+        sawLeft |= window().x() == area.left();
+        sawRight |= window().x() == onScreen.right();
     }
     QVERIFY(sawLeft && sawRight);
 }
 
 void TestBounceMotion::fullScreenStepsPinToCorner()
 {
-    MainWindow window;
-    MainWindowProbe probe(window);
-    window.show();
-    probe.call("toggleFullscreen");
-    QTRY_COMPARE(window.size(), QSize(1920, 1080));
-    probe.dvdVelocityX() = -2.0;
-    probe.dvdVelocityY() = -3.0;
+    goFullScreen();
+    probe().dvdVelocityX() = -2.0;
+    probe().dvdVelocityY() = -3.0;
     for (int i = 0; i < 20; ++i) {
-        probe.call("moveDVD");
-        QCOMPARE(probe.dvdX(), 0.0);
-        QCOMPARE(probe.dvdY(), 0.0);
-        QVERIFY(probe.dvdVelocityX() > 0 && probe.dvdVelocityY() > 0);
-        QVERIFY(window.isFullScreen());
-        QCOMPARE(window.pos(), QPoint(0, 0));
+        probe().call("moveDVD");
+        QCOMPARE(probe().dvdX(), 0.0);
+        QCOMPARE(probe().dvdY(), 0.0);
+        QVERIFY(probe().dvdVelocityX() > 0 && probe().dvdVelocityY() > 0);
+        QVERIFY(window().isFullScreen());
+        QCOMPARE(window().pos(), QPoint(0, 0));
     }
 }
 
@@ -341,73 +312,66 @@ void TestBounceMotion::noStepWhenPositioningIsImpossible()
     QFETCH(bool, canPosition);
     QFETCH(bool, dvdMode);
     QFETCH(bool, hasScreen);
-    MainWindow window;
-    MainWindowProbe probe(window);
-    probe.canPositionWindow() = canPosition;
-    probe.dvdModeEnabled() = dvdMode;
+    probe().canPositionWindow() = canPosition;
+    probe().dvdModeEnabled() = dvdMode;
     if (!hasScreen)
-        probe.screen() = nullptr;
-    window.move(33, 44);
-    const double x = probe.dvdX();
+        probe().screen() = nullptr;
+    window().move(33, 44);
+    const double x = probe().dvdX();
     for (int i = 0; i < 10; ++i)
-        probe.call("moveDVD");
-    QCOMPARE(window.pos(), QPoint(33, 44));
-    QCOMPARE(probe.dvdX(), x);
+        probe().call("moveDVD");
+    QCOMPARE(window().pos(), QPoint(33, 44));
+    QCOMPARE(probe().dvdX(), x);
     if (!hasScreen) {
-        probe.call("setupDVD");
-        QCOMPARE(probe.dvdX(), 0.0);
+        probe().call("setupDVD");
+        QCOMPARE(probe().dvdX(), 0.0);
     }
 }
 
 void TestBounceMotion::toggleStopsAndRestartsWithNewStart()
 {
-    MainWindow window;
-    MainWindowProbe probe(window);
-    probe.call("moveDVD");
-    const QPoint stoppedAt = window.pos();
+    probe().call("moveDVD");
+    const QPoint stoppedAt = window().pos();
 
-    probe.call("toggleDVDMode");
-    QVERIFY(!probe.dvdModeEnabled());
-    QVERIFY(!probe.moveTimer()->isActive());
-    QTest::qWait(100);
-    QCOMPARE(window.pos(), stoppedAt);
+    probe().call("toggleDVDMode");
+    QVERIFY(!probe().dvdModeEnabled());
+    QVERIFY(!probe().moveTimer()->isActive());
+    QTest::qWait(100); // a few steps' time, in which nothing may move
+    QCOMPARE(window().pos(), stoppedAt);
 
-    probe.dvdX() = -1;
-    probe.call("toggleDVDMode");
-    QVERIFY(probe.dvdModeEnabled());
-    QVERIFY(probe.moveTimer()->isActive());
-    QCOMPARE(probe.moveTimer()->interval(), 16);
-    QVERIFY(probe.dvdX() >= 1 && probe.dvdX() <= 1640);
+    probe().dvdX() = -1;
+    probe().call("toggleDVDMode");
+    QVERIFY(probe().dvdModeEnabled());
+    QVERIFY(probe().moveTimer()->isActive());
+    QCOMPARE(probe().moveTimer()->interval(), 16);
+    QVERIFY(probe().dvdX() >= 1 && probe().dvdX() <= 1640);
     QVERIFY(!settings.exists());
 }
 
 // Screens come and go through the same interface that the platform plugins use.
 void TestBounceMotion::followsThePrimaryScreen()
 {
-    MainWindow window;
-    MainWindowProbe probe(window);
+    window(); // on the screen that is primary now
     QScreen *original = QGuiApplication::primaryScreen();
     {
         const PrimaryScreen added(QRect(0, 0, 1000, 700));
         QVERIFY(QGuiApplication::primaryScreen() != original);
-        QCOMPARE(probe.screen(), QGuiApplication::primaryScreen());
+        QCOMPARE(probe().screen(), QGuiApplication::primaryScreen());
         for (int i = 0; i < 500; ++i) {
-            probe.call("moveDVD");
-            QVERIFY(window.x() <= 720 && window.y() <= 550);
+            probe().call("moveDVD");
+            QVERIFY(window().x() <= 720 && window().y() <= 550);
         }
     }
-    QCOMPARE(probe.screen(), original);
-    probe.call("moveDVD");
-    probe.call("setupDVD");
+    QCOMPARE(probe().screen(), original);
+    probe().call("moveDVD");
+    probe().call("setupDVD");
 }
 
 void TestBounceMotion::platformCheckAcceptsOffscreen()
 {
-    MainWindow window;
-    MainWindowProbe probe(window);
-    probe.canPositionWindow() = false;
-    probe.call("checkPlatformSupport");
-    QVERIFY(probe.canPositionWindow());
+    probe().canPositionWindow() = false;
+    probe().call("checkPlatformSupport");
+    QVERIFY(probe().canPositionWindow());
     QVERIFY(!QApplication::activeModalWidget());
 }
 

@@ -1,12 +1,7 @@
-#include "mainwindow.h"
-#include "mainwindowprobe.h"
-#include "settingsdialog.h"
 #include "testsupport.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QInputDialog>
-#include <QLabel>
 #include <QMenu>
 
 namespace {
@@ -25,15 +20,6 @@ QString commandRun(MainWindowProbe &probe, const MainWindow &window, const QStri
     return QString();
 }
 
-// Records the title of the next modal dialog, or "menu" for the context menu, and dismisses it.
-std::unique_ptr<ModalAnswer> recordModal(QString *title)
-{
-    return std::make_unique<ModalAnswer>([title](QWidget *modal) {
-        *title = qobject_cast<QMenu *>(modal) ? QStringLiteral("menu") : modal->windowTitle();
-        modal->close();
-    });
-}
-
 QStringList menuEntries(QMenu *menu)
 {
     QStringList entries;
@@ -44,13 +30,11 @@ QStringList menuEntries(QMenu *menu)
 
 } // namespace
 
-class TestCommandInput : public QObject
+class TestCommandInput : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void init() { settings.clear(); }
-
     void keys_data();
     void keys();
     void autoRepeatCountsAsPress();
@@ -62,9 +46,6 @@ private slots:
     void dismissedMenuRunsNothing();
     void menuLeavesNothingBehind();
     void keepsDefaultContextMenuPolicy();
-
-private:
-    ScratchSettings settings;
 };
 
 void TestCommandInput::keys_data()
@@ -109,49 +90,36 @@ void TestCommandInput::keys()
     QFETCH(int, key);
     QFETCH(int, modifiers);
     QFETCH(QString, command);
-    MainWindow window;
-    MainWindowProbe probe(window);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    probe.elapsedSeconds() = 500;
-    QString dialogTitle;
-    const auto recorder = recordModal(&dialogTitle);
-
+    window().show();
+    QVERIFY(QTest::qWaitForWindowActive(&window()));
+    probe().elapsedSeconds() = 500;
     QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers));
-    QApplication::sendEvent(&window, &press);
-    if (command.isEmpty()) {
-        QVERIFY(!press.isAccepted()); // passed on to the base handler, which ignores it
-        QTest::qWait(50);
-    } else {
-        QVERIFY(press.isAccepted());
-    }
-    QCOMPARE(commandRun(probe, window, dialogTitle), command);
+    const QString dialogTitle = answerModal([&] { QApplication::sendEvent(&window(), &press); });
+    // A key that is no command is passed on to the base handler, which ignores it.
+    QCOMPARE(press.isAccepted(), !command.isEmpty());
+    QCOMPARE(commandRun(probe(), window(), dialogTitle), command);
     QVERIFY(!settings.exists());
-    if (window.isFullScreen())
-        probe.call("toggleFullscreen");
+    if (window().isFullScreen())
+        probe().call("toggleFullscreen");
 }
 
 void TestCommandInput::autoRepeatCountsAsPress()
 {
-    MainWindow window;
-    MainWindowProbe probe(window);
     for (int i = 1; i <= 5; ++i) {
         QKeyEvent repeat(QEvent::KeyPress, Qt::Key_D, Qt::NoModifier, QStringLiteral("d"), true);
-        QApplication::sendEvent(&window, &repeat);
-        QCOMPARE(probe.dvdModeEnabled(), i % 2 == 0);
+        QApplication::sendEvent(&window(), &repeat);
+        QCOMPARE(probe().dvdModeEnabled(), i % 2 == 0);
     }
-    probe.elapsedSeconds() = 90;
+    probe().elapsedSeconds() = 90;
     QKeyEvent repeat(QEvent::KeyPress, Qt::Key_R, Qt::NoModifier, QStringLiteral("r"), true);
-    QApplication::sendEvent(&window, &repeat);
-    QCOMPARE(probe.elapsedSeconds(), 1);
+    QApplication::sendEvent(&window(), &repeat);
+    QCOMPARE(probe().elapsedSeconds(), 1);
 }
 
 void TestCommandInput::nullKeyEventIsIgnored()
 {
-    MainWindow window;
-    MainWindowProbe probe(window);
-    probe.keyPressEvent(nullptr);
-    QVERIFY(probe.dvdModeEnabled());
+    probe().keyPressEvent(nullptr);
+    QVERIFY(probe().dvdModeEnabled());
 }
 
 void TestCommandInput::menuEntries_data()
@@ -174,37 +142,34 @@ void TestCommandInput::menuEntries()
     QFETCH(bool, fullScreen);
     QFETCH(QString, dvdEntry);
     QFETCH(QString, screenEntry);
-    MainWindow window;
-    MainWindowProbe probe(window);
-    window.show();
+    window().show();
     if (!dvdMode)
-        probe.call("toggleDVDMode");
+        probe().call("toggleDVDMode");
     if (fullScreen)
-        probe.call("toggleFullscreen");
+        probe().call("toggleFullscreen");
 
     QStringList entries;
     QPoint shownAt;
     QWidget *menuParent = nullptr;
     bool hasMnemonicOrShortcut = false;
-    QTimer::singleShot(0, [&] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        QVERIFY(menu);
-        entries = ::menuEntries(menu);
-        shownAt = menu->pos();
-        menuParent = menu->parentWidget();
-        for (QAction *action : menu->actions())
-            hasMnemonicOrShortcut |= action->text().contains('&') || !action->shortcut().isEmpty()
-                || action->isCheckable() || !action->isEnabled() || !action->icon().isNull();
-        menu->close();
-    });
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(300, 200));
-    QApplication::sendEvent(&window, &event);
+    const QString opened = answerModal<QMenu>([&] { QApplication::sendEvent(&window(), &event); },
+        [&](QMenu *menu) {
+            entries = ::menuEntries(menu);
+            shownAt = menu->pos();
+            menuParent = menu->parentWidget();
+            for (QAction *action : menu->actions())
+                hasMnemonicOrShortcut |= action->text().contains('&')
+                    || !action->shortcut().isEmpty() || action->isCheckable()
+                    || !action->isEnabled() || !action->icon().isNull();
+        });
+    QCOMPARE(opened, "menu");
 
     QCOMPARE(entries,
         QStringList({ "テキストを変更 (T)", "コメントを変更 (C)", "タイマーをリセット (R)", "|",
             dvdEntry, screenEntry, "|", "DVD速度設定 (S)" }));
     QCOMPARE(shownAt, QPoint(300, 200));
-    QCOMPARE(menuParent, &window);
+    QCOMPARE(menuParent, &window());
     QVERIFY(!hasMnemonicOrShortcut);
 }
 
@@ -224,61 +189,51 @@ void TestCommandInput::menuEntryRunsItsCommand()
 {
     QFETCH(int, entry);
     QFETCH(QString, command);
-    MainWindow window;
-    MainWindowProbe probe(window);
-    window.show();
-    probe.elapsedSeconds() = 500;
+    window().show();
+    probe().elapsedSeconds() = 500;
     QString dialogTitle;
-    QTimer::singleShot(0, [&] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        QVERIFY(menu);
-        const auto recorder = recordModal(&dialogTitle);
-        menu->actions().at(entry)->trigger();
-        menu->close();
-    });
     QContextMenuEvent event(
-        QContextMenuEvent::Mouse, QPoint(5, 5), window.mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(&window, &event);
-    QCOMPARE(commandRun(probe, window, dialogTitle), command);
-    if (window.isFullScreen())
-        probe.call("toggleFullscreen");
+        QContextMenuEvent::Mouse, QPoint(5, 5), window().mapToGlobal(QPoint(5, 5)));
+    const QString opened = answerModal<QMenu>([&] { QApplication::sendEvent(&window(), &event); },
+        [&](QMenu *menu) {
+            dialogTitle = answerModal([&] { menu->actions().at(entry)->trigger(); });
+        });
+    QCOMPARE(opened, "menu");
+    QCOMPARE(commandRun(probe(), window(), dialogTitle), command);
+    if (window().isFullScreen())
+        probe().call("toggleFullscreen");
 }
 
 void TestCommandInput::dismissedMenuRunsNothing()
 {
-    MainWindow window;
-    MainWindowProbe probe(window);
-    window.show();
-    probe.elapsedSeconds() = 500;
-    QTimer::singleShot(
-        0, [] { QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape); });
+    window().show();
+    probe().elapsedSeconds() = 500;
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(100, 100));
-    QApplication::sendEvent(&window, &event);
+    QCOMPARE(answerModal([&] { QApplication::sendEvent(&window(), &event); },
+                 [](QWidget *menu) { QTest::keyClick(menu, Qt::Key_Escape); }),
+        "menu");
     QVERIFY(!QApplication::activePopupWidget());
-    QCOMPARE(commandRun(probe, window, QString()), QString());
+    QCOMPARE(commandRun(probe(), window(), QString()), QString());
 }
 
 void TestCommandInput::menuLeavesNothingBehind()
 {
-    MainWindow window;
-    window.show();
+    window().show();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    const int children = window.findChildren<QObject *>().size();
+    const int children = window().findChildren<QObject *>().size();
     for (int i = 0; i < 50; ++i) {
-        QTimer::singleShot(0, [] { QApplication::activePopupWidget()->close(); });
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(100, 100));
-        QApplication::sendEvent(&window, &event);
+        QCOMPARE(answerModal([&] { QApplication::sendEvent(&window(), &event); }), "menu");
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(window.findChildren<QObject *>().size(), children);
-    QVERIFY(window.actions().isEmpty());
+    QCOMPARE(window().findChildren<QObject *>().size(), children);
+    QVERIFY(window().actions().isEmpty());
 }
 
 void TestCommandInput::keepsDefaultContextMenuPolicy()
 {
-    MainWindow window;
-    QCOMPARE(window.contextMenuPolicy(), Qt::DefaultContextMenu);
-    QCOMPARE(window.focusPolicy(), Qt::StrongFocus);
+    QCOMPARE(window().contextMenuPolicy(), Qt::DefaultContextMenu);
+    QCOMPARE(window().focusPolicy(), Qt::StrongFocus);
 }
 
 QTEST_MAIN(TestCommandInput)

@@ -1,11 +1,7 @@
-#include "mainwindow.h"
-#include "mainwindowprobe.h"
 #include "testsupport.h"
 
 #include <QContextMenuEvent>
-#include <QDialog>
 #include <QLabel>
-#include <QMenu>
 #include <QRegularExpression>
 
 namespace {
@@ -29,56 +25,43 @@ QString shownTime(const QLabel *label)
 
 } // namespace
 
-class TestEndurance : public QObject
+class TestEndurance : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void init() { settings.clear(); }
-
     void menuAndDialogLeaveNothingBehind();
     void anHourOfCounting();
-
-private:
-    ScratchSettings settings;
 };
 
 void TestEndurance::menuAndDialogLeaveNothingBehind()
 {
-    MainWindow window;
-    MainWindowProbe probe(window);
-    window.show();
+    window().show();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    const QStringList before = objectTree(window);
+    const QStringList before = objectTree(window());
 
     for (int i = 0; i < 300; ++i) {
-        QTimer::singleShot(0, [] { QApplication::activePopupWidget()->close(); });
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(200, 200));
-        QApplication::sendEvent(&window, &event);
-
-        const ModalAnswer answer(
-            [](QWidget *dialog) { qobject_cast<QDialog *>(dialog)->reject(); });
-        probe.call("showSettingsDialog");
+        QCOMPARE(answerModal([&] { QApplication::sendEvent(&window(), &event); }), "menu");
+        QCOMPARE(answerModal([this] { probe().call("showSettingsDialog"); }), "DVD Speed Setting");
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(objectTree(window), before);
+    QCOMPARE(objectTree(window()), before);
     QVERIFY(!settings.exists());
 }
 
 void TestEndurance::anHourOfCounting()
 {
-    MainWindow window;
-    MainWindowProbe probe(window);
-    probe.clockTimer()->stop();
-    probe.call("resetTimer");
-    QCOMPARE(shownTime(probe.timeLabel()), QStringLiteral("00:00:00"));
+    probe().clockTimer()->stop();
+    probe().call("resetTimer");
+    QCOMPARE(shownTime(label()), QStringLiteral("00:00:00"));
     for (int second = 1; second <= 3600; ++second) {
-        probe.call("updateTimeDisplay");
+        probe().call("updateTimeDisplay");
         const QString expected = QTime(0, 0).addSecs(second).toString(QStringLiteral("hh:mm:ss"));
-        QCOMPARE(shownTime(probe.timeLabel()), expected);
+        QCOMPARE(shownTime(label()), expected);
     }
-    QCOMPARE(shownTime(probe.timeLabel()), QStringLiteral("01:00:00"));
-    QCOMPARE(probe.elapsedSeconds(), 3601);
+    QCOMPARE(shownTime(label()), QStringLiteral("01:00:00"));
+    QCOMPARE(probe().elapsedSeconds(), 3601);
 }
 
 QTEST_MAIN(TestEndurance)

@@ -1,5 +1,3 @@
-#include "mainwindow.h"
-#include "mainwindowprobe.h"
 #include "testsupport.h"
 
 #include <QLabel>
@@ -17,13 +15,11 @@ void collectDebug(QtMsgType type, const QMessageLogContext &context, const QStri
 
 } // namespace
 
-class TestMainWindow : public QObject
+class TestMainWindow : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void init() { settings.clear(); }
-
     void classShape();
     void slotOrder();
     void startsAsFixedSmallWindow();
@@ -32,18 +28,14 @@ private slots:
     void ownsTheKeyboardFocus();
     void logsOneDebugMessage();
     void destructionWritesNothing();
-
-private:
-    ScratchSettings settings;
 };
 
 void TestMainWindow::classShape()
 {
-    MainWindow window;
-    QCOMPARE(window.metaObject()->className(), "MainWindow");
-    QCOMPARE(window.metaObject()->superClass(), &QMainWindow::staticMetaObject);
-    QCOMPARE(window.qt_metacast("MainWindow"), static_cast<void *>(&window));
-    QCOMPARE(window.metaObject()->propertyCount(), QMainWindow::staticMetaObject.propertyCount());
+    QCOMPARE(window().metaObject()->className(), "MainWindow");
+    QCOMPARE(window().metaObject()->superClass(), &QMainWindow::staticMetaObject);
+    QCOMPARE(window().qt_metacast("MainWindow"), static_cast<void *>(&window()));
+    QCOMPARE(window().metaObject()->propertyCount(), QMainWindow::staticMetaObject.propertyCount());
 }
 
 void TestMainWindow::slotOrder()
@@ -64,55 +56,48 @@ void TestMainWindow::slotOrder()
 
 void TestMainWindow::startsAsFixedSmallWindow()
 {
-    MainWindow window;
-    QCOMPARE(window.objectName(), QStringLiteral("MainWindow"));
-    QCOMPARE(window.windowTitle(), QStringLiteral("Velmoran"));
-    QCOMPARE(window.size(), QSize(280, 150));
-    QCOMPARE(window.minimumSize(), QSize(280, 150));
-    QCOMPARE(window.maximumSize(), QSize(280, 150));
-    QVERIFY(!window.menuWidget());
+    QCOMPARE(window().objectName(), QStringLiteral("MainWindow"));
+    QCOMPARE(window().windowTitle(), QStringLiteral("Velmoran"));
+    QCOMPARE(window().size(), QSize(280, 150));
+    QCOMPARE(window().minimumSize(), QSize(280, 150));
+    QCOMPARE(window().maximumSize(), QSize(280, 150));
+    QVERIFY(!window().menuWidget());
     // The label replaces the form's placeholder, which the toolkit disposes of.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!window.findChild<QWidget *>(QStringLiteral("centralwidget")));
+    QVERIFY(!window().findChild<QWidget *>(QStringLiteral("centralwidget")));
 
-    MainWindowProbe probe(window);
-    QCOMPARE(window.centralWidget(), probe.timeLabel());
-    QCOMPARE(probe.timeLabel()->alignment(), Qt::AlignCenter);
-    QCOMPARE(probe.timeLabel()->contentsMargins(), QMargins());
-    QVERIFY(!probe.timeLabel()->wordWrap());
-    QCOMPARE(probe.timeLabel()->textFormat(), Qt::AutoText);
-    QVERIFY(probe.canPositionWindow());
-    QVERIFY(probe.dvdModeEnabled());
+    QCOMPARE(window().centralWidget(), label());
+    QCOMPARE(label()->alignment(), Qt::AlignCenter);
+    QCOMPARE(label()->contentsMargins(), QMargins());
+    QVERIFY(!label()->wordWrap());
+    QCOMPARE(label()->textFormat(), Qt::AutoText);
+    QVERIFY(probe().canPositionWindow());
+    QVERIFY(probe().dvdModeEnabled());
 }
 
 void TestMainWindow::firstRenderShowsZero()
 {
-    MainWindow window;
-    MainWindowProbe probe(window);
-    QVERIFY(probe.timeLabel()->text().contains(QStringLiteral("Nothing to do at 00:00:00")));
-    QCOMPARE(probe.elapsedSeconds(), 1);
+    QVERIFY(label()->text().contains(QStringLiteral("Nothing to do at 00:00:00")));
+    QCOMPARE(probe().elapsedSeconds(), 1);
 }
 
 void TestMainWindow::timersRunFromConstruction()
 {
-    MainWindow window;
-    MainWindowProbe probe(window);
-    QVERIFY(probe.clockTimer()->isActive());
-    QCOMPARE(probe.clockTimer()->interval(), 1000);
-    QVERIFY(probe.moveTimer()->isActive());
-    QVERIFY(!probe.moveTimer()->isSingleShot());
-    QCOMPARE(probe.moveTimer()->interval(), 16);
-    QCOMPARE(probe.clockTimer()->parent(), &window);
-    QCOMPARE(probe.moveTimer()->parent(), &window);
+    QVERIFY(probe().clockTimer()->isActive());
+    QCOMPARE(probe().clockTimer()->interval(), 1000);
+    QVERIFY(probe().moveTimer()->isActive());
+    QVERIFY(!probe().moveTimer()->isSingleShot());
+    QCOMPARE(probe().moveTimer()->interval(), 16);
+    QCOMPARE(probe().clockTimer()->parent(), &window());
+    QCOMPARE(probe().moveTimer()->parent(), &window());
 }
 
 void TestMainWindow::ownsTheKeyboardFocus()
 {
-    MainWindow window;
-    QCOMPARE(window.focusPolicy(), Qt::StrongFocus);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    QCOMPARE(QApplication::focusWidget(), &window);
+    QCOMPARE(window().focusPolicy(), Qt::StrongFocus);
+    window().show();
+    QVERIFY(QTest::qWaitForWindowActive(&window()));
+    QCOMPARE(QApplication::focusWidget(), &window());
 }
 
 void TestMainWindow::logsOneDebugMessage()

@@ -1,5 +1,3 @@
-#include "mainwindow.h"
-#include "mainwindowprobe.h"
 #include "settingsdialog.h"
 #include "testsupport.h"
 
@@ -16,17 +14,15 @@
 
 namespace {
 
-// The dialog's widgets, found as a user would: by their kind and text.
+// The dialog's bound widgets by their names, and its buttons by their texts, as a user finds them.
 struct DialogWidgets
 {
     explicit DialogWidgets(QWidget *dialog)
+        : minSlider(dialog->findChild<QSlider *>(QStringLiteral("minSpeedSlider")))
+        , maxSlider(dialog->findChild<QSlider *>(QStringLiteral("maxSpeedSlider")))
+        , minSpinBox(dialog->findChild<QSpinBox *>(QStringLiteral("minSpeedSpinBox")))
+        , maxSpinBox(dialog->findChild<QSpinBox *>(QStringLiteral("maxSpeedSpinBox")))
     {
-        const auto sliders = dialog->findChildren<QSlider *>();
-        const auto spinBoxes = dialog->findChildren<QSpinBox *>();
-        minSlider = sliders.value(0);
-        maxSlider = sliders.value(1);
-        minSpinBox = spinBoxes.value(0);
-        maxSpinBox = spinBoxes.value(1);
         for (QPushButton *button : dialog->findChildren<QPushButton *>())
             buttons.insert(button->text(), button);
     }
@@ -57,13 +53,11 @@ QList<int> pair(int minimum, int maximum)
 
 } // namespace
 
-class TestSettingsDialog : public QObject
+class TestSettingsDialog : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void init() { settings.clear(); }
-
     void frame();
     void slotOrder();
     void widgetTree();
@@ -84,9 +78,6 @@ private slots:
     void okStoresAndRestarts();
     void dismissingChangesNothing_data();
     void dismissingChangesNothing();
-
-private:
-    ScratchSettings settings;
 };
 
 void TestSettingsDialog::frame()
@@ -154,7 +145,7 @@ void TestSettingsDialog::widgetTree()
 void TestSettingsDialog::texts()
 {
     SettingsDialog dialog;
-    auto *group = dialog.findChild<QGroupBox *>();
+    auto *group = dialog.findChild<QGroupBox *>(QStringLiteral("speedGroup"));
     QCOMPARE(group->title(), QStringLiteral("DVD Movement Speed Settings"));
     QStringList labels;
     for (QLabel *label : dialog.findChildren<QLabel *>())
@@ -165,7 +156,7 @@ void TestSettingsDialog::texts()
                 "Set the speed range for DVD screensaver-like movements.\n"
                 "The actual speed is determined randomly within this range.\n"
                 "You can set it up to 100 pixels per frame." }));
-    QLabel *note = dialog.findChildren<QLabel *>().last();
+    auto *note = dialog.findChild<QLabel *>(QStringLiteral("noteLabel"));
     QVERIFY(note->wordWrap());
     QCOMPARE(note->styleSheet(), QStringLiteral("color: gray; font-size: 11px;"));
     QStringList buttons;
@@ -365,22 +356,21 @@ void TestSettingsDialog::opensWithStoredRange()
     QFETCH(int, storedMax);
     QFETCH(QList<int>, shown);
     settings.write({ { "dvd/minSpeed", storedMin }, { "dvd/maxSpeed", storedMax } });
-    MainWindow window;
-    MainWindowProbe probe(window);
     QList<int> seen;
-    const ModalAnswer answer([&](QWidget *modal) {
-        QVERIFY(qobject_cast<SettingsDialog *>(modal));
-        QCOMPARE(modal->parentWidget(), &window);
-        seen = DialogWidgets(modal).values();
-        DialogWidgets(modal).buttons.value("OK")->click();
-    });
-    probe.call("showSettingsDialog");
+    const QString opened
+        = answerModal<SettingsDialog>([this] { probe().call("showSettingsDialog"); },
+            [&](SettingsDialog *dialog) {
+                QCOMPARE(dialog->parentWidget(), &window());
+                seen = DialogWidgets(dialog).values();
+                DialogWidgets(dialog).buttons.value("OK")->click();
+            });
+    QCOMPARE(opened, "DVD Speed Setting");
     QCOMPARE(seen, shown);
-    QCOMPARE(probe.minSpeed(), shown[0]);
-    QCOMPARE(probe.maxSpeed(), shown[2]);
+    QCOMPARE(probe().minSpeed(), shown[0]);
+    QCOMPARE(probe().maxSpeed(), shown[2]);
     QCOMPARE(settings.value("dvd/minSpeed").toInt(), shown[0]);
     QCOMPARE(settings.value("dvd/maxSpeed").toInt(), shown[2]);
-    QVERIFY(window.findChildren<SettingsDialog *>().isEmpty());
+    QVERIFY(window().findChildren<SettingsDialog *>().isEmpty());
 }
 
 void TestSettingsDialog::okStoresAndRestarts_data()
@@ -393,36 +383,35 @@ void TestSettingsDialog::okStoresAndRestarts_data()
 void TestSettingsDialog::okStoresAndRestarts()
 {
     QFETCH(bool, dvdMode);
-    MainWindow window;
-    MainWindowProbe probe(window);
     if (!dvdMode)
-        probe.call("toggleDVDMode");
-    probe.dvdX() = -5;
-    probe.dvdVelocityX() = -99;
-    const ModalAnswer answer([](QWidget *modal) {
-        const DialogWidgets w(modal);
-        w.setBounds(7, 7);
-        w.buttons.value("OK")->click();
-    });
+        probe().call("toggleDVDMode");
+    probe().dvdX() = -5;
+    probe().dvdVelocityX() = -99;
     const std::time_t before = std::time(nullptr);
-    probe.call("showSettingsDialog");
-    QCOMPARE(probe.minSpeed(), 7);
-    QCOMPARE(probe.maxSpeed(), 7);
+    const QString opened = answerModal([this] { probe().call("showSettingsDialog"); },
+        [](QWidget *dialog) {
+            const DialogWidgets w(dialog);
+            w.setBounds(7, 7);
+            w.buttons.value("OK")->click();
+        });
+    QCOMPARE(opened, "DVD Speed Setting");
+    QCOMPARE(probe().minSpeed(), 7);
+    QCOMPARE(probe().maxSpeed(), 7);
     QCOMPARE(settings.keys().size(), 6);
     QCOMPARE(settings.value("dvd/minSpeed").toInt(), 7);
     QCOMPARE(settings.value("dvd/maxSpeed").toInt(), 7);
     if (!dvdMode) {
-        QCOMPARE(probe.dvdX(), -5.0);
-        QCOMPARE(probe.dvdVelocityX(), -99.0);
-        QVERIFY(!probe.moveTimer()->isActive());
+        QCOMPARE(probe().dvdX(), -5.0);
+        QCOMPARE(probe().dvdVelocityX(), -99.0);
+        QVERIFY(!probe().moveTimer()->isActive());
         return;
     }
-    QVERIFY(probe.dvdX() >= 1 && probe.dvdX() <= 1640);
+    QVERIFY(probe().dvdX() >= 1 && probe().dvdX() <= 1640);
     // The extremes of the variation, worked out as the draw works them out: 1.1 * 7 is not 7.7.
-    QVERIFY(probe.dvdVelocityX() >= 0.9 * 7 && probe.dvdVelocityX() <= 1.1 * 7);
+    QVERIFY(probe().dvdVelocityX() >= 0.9 * 7 && probe().dvdVelocityX() <= 1.1 * 7);
     if (std::time(nullptr) == before) {
         const QList<int> draws = randomDraws(static_cast<unsigned>(before), 1);
-        QCOMPARE(probe.dvdX(), double(draws[0] % 1640 + 1));
+        QCOMPARE(probe().dvdX(), double(draws[0] % 1640 + 1));
     }
 }
 
@@ -442,24 +431,23 @@ void TestSettingsDialog::dismissingChangesNothing()
         QFile file(settings.filePath());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }();
-    MainWindow window;
-    MainWindowProbe probe(window);
-    probe.moveTimer()->stop(); // a step while the dialog is open would move the start too
-    probe.dvdX() = -5;
-    const ModalAnswer answer([how](QWidget *modal) {
-        const DialogWidgets w(modal);
-        w.buttons.value("Extreme Fast (50-100)")->click();
-        if (how == 0)
-            w.buttons.value("Cancel")->click();
-        else if (how == 1)
-            QTest::keyClick(modal, Qt::Key_Escape);
-        else
-            modal->close();
-    });
-    probe.call("showSettingsDialog");
-    QCOMPARE(probe.minSpeed(), 3);
-    QCOMPARE(probe.maxSpeed(), 8);
-    QCOMPARE(probe.dvdX(), -5.0);
+    probe().moveTimer()->stop(); // a step while the dialog is open would move the start too
+    probe().dvdX() = -5;
+    const QString opened = answerModal([this] { probe().call("showSettingsDialog"); },
+        [how](QWidget *dialog) {
+            const DialogWidgets w(dialog);
+            w.buttons.value("Extreme Fast (50-100)")->click();
+            if (how == 0)
+                w.buttons.value("Cancel")->click();
+            else if (how == 1)
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            else
+                dialog->close();
+        });
+    QCOMPARE(opened, "DVD Speed Setting");
+    QCOMPARE(probe().minSpeed(), 3);
+    QCOMPARE(probe().maxSpeed(), 8);
+    QCOMPARE(probe().dvdX(), -5.0);
     QFile file(settings.filePath());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), before);

@@ -1,17 +1,13 @@
-#include "mainwindow.h"
-#include "mainwindowprobe.h"
 #include "testsupport.h"
 
 #include <QInputDialog>
 #include <QLabel>
 
-class TestSettingsStore : public QObject
+class TestSettingsStore : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void init() { settings.clear(); }
-
     void emptyStoreGivesDefaults();
     void storedValuesAreLoaded();
     void unconvertibleValuesLoad_data();
@@ -21,21 +17,16 @@ private slots:
     void unconfirmedDialogWritesNothing_data();
     void unconfirmedDialogWritesNothing();
     void saveWritesBackWhatWasLoaded();
-
-private:
-    ScratchSettings settings;
 };
 
 void TestSettingsStore::emptyStoreGivesDefaults()
 {
-    MainWindow window;
-    MainWindowProbe probe(window);
-    QCOMPARE(probe.minSpeed(), 2);
-    QCOMPARE(probe.maxSpeed(), 4);
-    QCOMPARE(probe.customText(), QStringLiteral("Nothing to do"));
-    QCOMPARE(probe.comment(), QStringLiteral("..."));
-    QCOMPARE(probe.normalFontSize(), 18);
-    QCOMPARE(probe.fullscreenFontSize(), 72);
+    QCOMPARE(probe().minSpeed(), 2);
+    QCOMPARE(probe().maxSpeed(), 4);
+    QCOMPARE(probe().customText(), QStringLiteral("Nothing to do"));
+    QCOMPARE(probe().comment(), QStringLiteral("..."));
+    QCOMPARE(probe().normalFontSize(), 18);
+    QCOMPARE(probe().fullscreenFontSize(), 72);
     QVERIFY(!settings.exists());
 }
 
@@ -44,15 +35,13 @@ void TestSettingsStore::storedValuesAreLoaded()
     settings.write({ { "dvd/minSpeed", 7 }, { "dvd/maxSpeed", 9 },
         { "ui/customText", QStringLiteral("Lunch") }, { "ui/comment", QStringLiteral("back soon") },
         { "ui/normalFontSize", 20 }, { "ui/fullscreenFontSize", 90 } });
-    MainWindow window;
-    MainWindowProbe probe(window);
-    QCOMPARE(probe.minSpeed(), 7);
-    QCOMPARE(probe.maxSpeed(), 9);
-    QCOMPARE(probe.customText(), QStringLiteral("Lunch"));
-    QCOMPARE(probe.comment(), QStringLiteral("back soon"));
-    QCOMPARE(probe.normalFontSize(), 20);
-    QCOMPARE(probe.fullscreenFontSize(), 90);
-    QVERIFY(probe.timeLabel()->text().contains(QStringLiteral("Lunch at 00:00:00")));
+    QCOMPARE(probe().minSpeed(), 7);
+    QCOMPARE(probe().maxSpeed(), 9);
+    QCOMPARE(probe().customText(), QStringLiteral("Lunch"));
+    QCOMPARE(probe().comment(), QStringLiteral("back soon"));
+    QCOMPARE(probe().normalFontSize(), 20);
+    QCOMPARE(probe().fullscreenFontSize(), 90);
+    QVERIFY(label()->text().contains(QStringLiteral("Lunch at 00:00:00")));
 }
 
 void TestSettingsStore::unconvertibleValuesLoad_data()
@@ -73,11 +62,9 @@ void TestSettingsStore::unconvertibleValuesLoad()
     QFETCH(QVariant, stored);
     QFETCH(QVariant, loaded);
     settings.write({ { key, stored } });
-    MainWindow window;
-    MainWindowProbe probe(window);
-    const QVariantMap members { { "ui/normalFontSize", probe.normalFontSize() },
-        { "dvd/maxSpeed", probe.maxSpeed() }, { "ui/customText", probe.customText() },
-        { "ui/comment", probe.comment() } };
+    const QVariantMap members { { "ui/normalFontSize", probe().normalFontSize() },
+        { "dvd/maxSpeed", probe().maxSpeed() }, { "ui/customText", probe().customText() },
+        { "ui/comment", probe().comment() } };
     QCOMPARE(members.value(key).toString(), loaded.toString());
 }
 
@@ -92,15 +79,14 @@ void TestSettingsStore::confirmedDialogWritesAllSix_data()
 void TestSettingsStore::confirmedDialogWritesAllSix()
 {
     QFETCH(QByteArray, slot);
-    MainWindow window;
-    MainWindowProbe probe(window);
-    probe.normalFontSize() = 21;
-    const ModalAnswer answer([](QWidget *modal) {
-        if (auto *input = qobject_cast<QInputDialog *>(modal))
-            input->setTextValue(QStringLiteral("new"));
-        qobject_cast<QDialog *>(modal)->accept();
-    });
-    probe.call(slot);
+    probe().normalFontSize() = 21;
+    const QString opened = answerModal<QDialog>([&] { probe().call(slot); },
+        [](QDialog *modal) {
+            if (auto *input = qobject_cast<QInputDialog *>(modal))
+                input->setTextValue(QStringLiteral("new"));
+            modal->accept();
+        });
+    QVERIFY(!opened.isEmpty());
 
     QStringList keys = settings.keys();
     keys.sort();
@@ -108,8 +94,8 @@ void TestSettingsStore::confirmedDialogWritesAllSix()
         QStringList({ "dvd/maxSpeed", "dvd/minSpeed", "ui/comment", "ui/customText",
             "ui/fullscreenFontSize", "ui/normalFontSize" }));
     QCOMPARE(settings.value("ui/normalFontSize").toInt(), 21);
-    QCOMPARE(settings.value("ui/customText").toString(), probe.customText());
-    QCOMPARE(settings.value("ui/comment").toString(), probe.comment());
+    QCOMPARE(settings.value("ui/customText").toString(), probe().customText());
+    QCOMPARE(settings.value("ui/comment").toString(), probe().comment());
 }
 
 void TestSettingsStore::unconfirmedDialogWritesNothing_data()
@@ -126,26 +112,22 @@ void TestSettingsStore::unconfirmedDialogWritesNothing()
 {
     QFETCH(QByteArray, slot);
     QFETCH(bool, accept);
-    MainWindow window;
-    MainWindowProbe probe(window);
-    const ModalAnswer answer([accept](QWidget *modal) {
-        if (auto *input = qobject_cast<QInputDialog *>(modal))
-            input->setTextValue(QString());
-        accept ? qobject_cast<QDialog *>(modal)->accept()
-               : qobject_cast<QDialog *>(modal)->reject();
-    });
-    probe.call(slot);
+    const QString opened = answerModal<QDialog>([&] { probe().call(slot); },
+        [&](QDialog *modal) {
+            if (auto *input = qobject_cast<QInputDialog *>(modal))
+                input->setTextValue(QString());
+            accept ? modal->accept() : modal->reject();
+        });
+    QVERIFY(!opened.isEmpty());
     QVERIFY(!settings.exists());
-    QCOMPARE(probe.customText(), QStringLiteral("Nothing to do"));
+    QCOMPARE(probe().customText(), QStringLiteral("Nothing to do"));
 }
 
 void TestSettingsStore::saveWritesBackWhatWasLoaded()
 {
     settings.write({ { "dvd/minSpeed", 10 }, { "dvd/maxSpeed", -3 }, { "ui/normalFontSize", 0 },
         { "ui/fullscreenFontSize", 2147483647 } });
-    MainWindow window;
-    MainWindowProbe probe(window);
-    probe.saveSettings();
+    probe().saveSettings();
     QCOMPARE(settings.value("dvd/minSpeed").toInt(), 10);
     QCOMPARE(settings.value("dvd/maxSpeed").toInt(), -3);
     QCOMPARE(settings.value("ui/normalFontSize").toInt(), 0);

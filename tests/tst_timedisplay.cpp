@@ -1,5 +1,3 @@
-#include "mainwindow.h"
-#include "mainwindowprobe.h"
 #include "testsupport.h"
 
 #include <QAccessible>
@@ -33,13 +31,11 @@ QString styleSheet(int size)
 
 } // namespace
 
-class TestTimeDisplay : public QObject
+class TestTimeDisplay : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void init() { settings.clear(); }
-
     void counterFormat_data();
     void counterFormat();
     void fontSizes_data();
@@ -64,7 +60,6 @@ private slots:
 private:
     QString imageOfSize(int width, int height);
 
-    ScratchSettings settings;
     QTemporaryDir images;
 };
 
@@ -95,11 +90,9 @@ void TestTimeDisplay::counterFormat()
 {
     QFETCH(int, elapsed);
     QFETCH(QString, time);
-    MainWindow window;
-    MainWindowProbe probe(window);
-    probe.elapsedSeconds() = elapsed;
-    probe.call("updateTimeDisplay");
-    QCOMPARE(probe.timeLabel()->text(), labelText(18, "Nothing to do", time, 14, "..."));
+    probe().elapsedSeconds() = elapsed;
+    probe().call("updateTimeDisplay");
+    QCOMPARE(label()->text(), labelText(18, "Nothing to do", time, 14, "..."));
 }
 
 void TestTimeDisplay::fontSizes_data()
@@ -123,15 +116,12 @@ void TestTimeDisplay::fontSizes()
     QFETCH(int, size);
     QFETCH(int, commentSize);
     settings.write({ { "ui/normalFontSize", normal }, { "ui/fullscreenFontSize", fullscreen } });
-    MainWindow window;
-    MainWindowProbe probe(window);
-    window.show();
+    window().show();
     if (isFullScreen)
-        probe.call("toggleFullscreen");
-    QCOMPARE(probe.timeLabel()->styleSheet(), styleSheet(size));
-    probe.call("resetTimer");
-    QCOMPARE(probe.timeLabel()->text(),
-        labelText(size, "Nothing to do", "00:00:00", commentSize, "..."));
+        probe().call("toggleFullscreen");
+    QCOMPARE(label()->styleSheet(), styleSheet(size));
+    probe().call("resetTimer");
+    QCOMPARE(label()->text(), labelText(size, "Nothing to do", "00:00:00", commentSize, "..."));
 }
 
 void TestTimeDisplay::userTextShownAsItStands_data()
@@ -154,12 +144,10 @@ void TestTimeDisplay::userTextShownAsItStands()
 {
     QFETCH(QString, text);
     QFETCH(QString, comment);
-    MainWindow window;
-    MainWindowProbe probe(window);
-    probe.customText() = text;
-    probe.comment() = comment;
-    probe.call("resetTimer");
-    QCOMPARE(probe.timeLabel()->text(), labelText(18, text, "00:00:00", 14, comment));
+    probe().customText() = text;
+    probe().comment() = comment;
+    probe().call("resetTimer");
+    QCOMPARE(label()->text(), labelText(18, text, "00:00:00", 14, comment));
 }
 
 void TestTimeDisplay::overlongTextShowsItsBeginning_data()
@@ -187,11 +175,9 @@ void TestTimeDisplay::overlongTextShowsItsBeginning()
     QFETCH(QString, stored);
     QFETCH(QString, shown);
     settings.write({ { "ui/customText", stored }, { "ui/comment", stored } });
-    MainWindow window;
-    MainWindowProbe probe(window);
-    QCOMPARE(probe.timeLabel()->text(), labelText(18, shown, "00:00:00", 14, shown));
-    QVERIFY(plainText(probe.timeLabel()).contains(" at 00:00:00\n"));
-    probe.saveSettings();
+    QCOMPARE(label()->text(), labelText(18, shown, "00:00:00", 14, shown));
+    QVERIFY(plainText(label()).contains(" at 00:00:00\n"));
+    probe().saveSettings();
     QCOMPARE(settings.value("ui/customText").toString(), stored);
 }
 
@@ -256,13 +242,11 @@ void TestTimeDisplay::costlyOrUnsafeMarkupShowsAsText()
 {
     QFETCH(QString, text);
     QFETCH(bool, asMarkup);
-    MainWindow window;
-    MainWindowProbe probe(window);
-    probe.customText() = text;
-    probe.call("resetTimer");
+    probe().customText() = text;
+    probe().call("resetTimer");
     const QString shown = asMarkup ? text : text.toHtmlEscaped();
-    QCOMPARE(probe.timeLabel()->text(), labelText(18, shown, "00:00:00", 14, "..."));
-    const QString plain = plainText(probe.timeLabel());
+    QCOMPARE(label()->text(), labelText(18, shown, "00:00:00", 14, "..."));
+    const QString plain = plainText(label());
     QVERIFY2(plain.contains("at 00:00:00") && plain.endsWith("\n..."), qPrintable(plain));
 }
 
@@ -270,60 +254,52 @@ void TestTimeDisplay::costlyOrUnsafeMarkupShowsAsText()
 void TestTimeDisplay::imageTurnedPipeShowsAsText()
 {
     const QString text = "<img src=\"" + images.filePath("later.png") + "\"> on call";
-    MainWindow window;
-    MainWindowProbe probe(window);
-    probe.customText() = text;
-    probe.call("resetTimer");
-    QCOMPARE(probe.timeLabel()->text(), labelText(18, text, "00:00:00", 14, "..."));
+    probe().customText() = text;
+    probe().call("resetTimer");
+    QCOMPARE(label()->text(), labelText(18, text, "00:00:00", 14, "..."));
     QCOMPARE(::mkfifo(QFile::encodeName(images.filePath("later.png")).constData(), 0600), 0);
-    probe.call("resetTimer");
-    QCOMPARE(probe.timeLabel()->text(), labelText(18, text.toHtmlEscaped(), "00:00:00", 14, "..."));
+    probe().call("resetTimer");
+    QCOMPARE(label()->text(), labelText(18, text.toHtmlEscaped(), "00:00:00", 14, "..."));
 }
 
 void TestTimeDisplay::everyRenderAdvancesTheCounter()
 {
-    MainWindow window;
-    MainWindowProbe probe(window);
-    QCOMPARE(probe.elapsedSeconds(), 1);
-    probe.call("updateTimeDisplay");
-    probe.call("updateTimeDisplay");
-    QVERIFY(probe.timeLabel()->text().contains("00:00:02"));
-    QCOMPARE(probe.elapsedSeconds(), 3);
+    QCOMPARE(probe().elapsedSeconds(), 1);
+    probe().call("updateTimeDisplay");
+    probe().call("updateTimeDisplay");
+    QVERIFY(label()->text().contains("00:00:02"));
+    QCOMPARE(probe().elapsedSeconds(), 3);
 }
 
 void TestTimeDisplay::resetShowsZeroAtOnce()
 {
-    MainWindow window;
-    MainWindowProbe probe(window);
-    probe.elapsedSeconds() = 4000;
-    probe.call("resetTimer");
-    QVERIFY(probe.timeLabel()->text().contains("00:00:00"));
-    QCOMPARE(probe.elapsedSeconds(), 1);
-    QVERIFY(probe.clockTimer()->isActive());
+    probe().elapsedSeconds() = 4000;
+    probe().call("resetTimer");
+    QVERIFY(label()->text().contains("00:00:00"));
+    QCOMPARE(probe().elapsedSeconds(), 1);
+    QVERIFY(probe().clockTimer()->isActive());
 }
 
 void TestTimeDisplay::fullscreenTogglesSizeLimitsAndStyle()
 {
-    MainWindow window;
-    MainWindowProbe probe(window);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window()));
 
-    probe.call("toggleFullscreen");
-    QVERIFY(window.isFullScreen());
-    QCOMPARE(window.minimumSize(), QSize(0, 0));
-    QCOMPARE(window.maximumSize(), QSize(16777215, 16777215));
-    QCOMPARE(probe.timeLabel()->styleSheet(), styleSheet(72));
-    QTRY_COMPARE(window.size(), QSize(1920, 1080));
+    probe().call("toggleFullscreen");
+    QVERIFY(window().isFullScreen());
+    QCOMPARE(window().minimumSize(), QSize(0, 0));
+    QCOMPARE(window().maximumSize(), QSize(16777215, 16777215));
+    QCOMPARE(label()->styleSheet(), styleSheet(72));
+    QTRY_COMPARE(window().size(), QSize(1920, 1080));
     // The lines keep their sizes until the next render.
-    QVERIFY(probe.timeLabel()->text().startsWith("<div style='font-size: 18px;"));
+    QVERIFY(label()->text().startsWith("<div style='font-size: 18px;"));
 
-    probe.call("toggleFullscreen");
-    QVERIFY(!window.isFullScreen());
-    QCOMPARE(window.minimumSize(), QSize(280, 150));
-    QCOMPARE(window.maximumSize(), QSize(280, 150));
-    QCOMPARE(probe.timeLabel()->styleSheet(), styleSheet(18));
-    QTRY_COMPARE(window.size(), QSize(280, 150));
+    probe().call("toggleFullscreen");
+    QVERIFY(!window().isFullScreen());
+    QCOMPARE(window().minimumSize(), QSize(280, 150));
+    QCOMPARE(window().maximumSize(), QSize(280, 150));
+    QCOMPARE(label()->styleSheet(), styleSheet(18));
+    QTRY_COMPARE(window().size(), QSize(280, 150));
 }
 
 void TestTimeDisplay::hostileFontSizesRender_data()
@@ -340,17 +316,15 @@ void TestTimeDisplay::hostileFontSizesRender()
 {
     QFETCH(int, size);
     settings.write({ { "ui/normalFontSize", size }, { "ui/fullscreenFontSize", size } });
-    MainWindow window;
-    MainWindowProbe probe(window);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    probe.call("toggleFullscreen");
-    probe.call("updateTimeDisplay");
-    QCOMPARE(window.grab().isNull(), false);
-    probe.call("toggleFullscreen");
-    probe.call("updateTimeDisplay");
-    QCOMPARE(window.grab().size(), QSize(280, 150));
-    QCOMPARE(probe.normalFontSize(), size);
+    window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window()));
+    probe().call("toggleFullscreen");
+    probe().call("updateTimeDisplay");
+    QCOMPARE(window().grab().isNull(), false);
+    probe().call("toggleFullscreen");
+    probe().call("updateTimeDisplay");
+    QCOMPARE(window().grab().size(), QSize(280, 150));
+    QCOMPARE(probe().normalFontSize(), size);
 }
 
 void TestTimeDisplay::textDialog_data()
@@ -392,23 +366,20 @@ void TestTimeDisplay::textDialog()
     QFETCH(QString, text);
     QFETCH(QString, comment);
     QFETCH(int, elapsed);
-    MainWindow window;
-    MainWindowProbe probe(window);
-    const ModalAnswer answer([&](QWidget *modal) {
-        auto *input = qobject_cast<QInputDialog *>(modal);
-        QVERIFY(input);
-        input->setTextValue(entered);
-        accept ? input->accept() : input->reject();
-    });
-    probe.call(slot);
-    QCOMPARE(probe.customText(), text);
-    QCOMPARE(probe.comment(), comment);
-    QCOMPARE(probe.elapsedSeconds(), elapsed);
+    const QString opened = answerModal<QInputDialog>([&] { probe().call(slot); },
+        [&](QInputDialog *input) {
+            input->setTextValue(entered);
+            accept ? input->accept() : input->reject();
+        });
+    QVERIFY(!opened.isEmpty());
+    QCOMPARE(probe().customText(), text);
+    QCOMPARE(probe().comment(), comment);
+    QCOMPARE(probe().elapsedSeconds(), elapsed);
     QCOMPARE(settings.exists(), elapsed == 2);
-    QCOMPARE(QAccessible::queryAccessibleInterface(&window)->text(QAccessible::Description),
+    QCOMPARE(QAccessible::queryAccessibleInterface(&window())->text(QAccessible::Description),
         text.simplified() + '\n' + comment);
     if (elapsed == 2)
-        QCOMPARE(probe.timeLabel()->text(), labelText(18, text, "00:00:01", 14, comment));
+        QCOMPARE(label()->text(), labelText(18, text, "00:00:01", 14, comment));
 }
 
 void TestTimeDisplay::dialogsAskInJapanese_data()
@@ -431,26 +402,21 @@ void TestTimeDisplay::dialogsAskInJapanese()
     QFETCH(QString, title);
     QFETCH(QString, label);
     QFETCH(QString, initial);
-    MainWindow window;
-    MainWindowProbe probe(window);
-    QString seenTitle, seenLabel, seenInitial;
+    QString seenLabel, seenInitial;
     QLineEdit::EchoMode seenEcho = QLineEdit::Password;
     QWidget *seenParent = nullptr;
-    const ModalAnswer answer([&](QWidget *modal) {
-        auto *input = qobject_cast<QInputDialog *>(modal);
-        seenTitle = input->windowTitle();
-        seenLabel = input->labelText();
-        seenInitial = input->textValue();
-        seenEcho = input->textEchoMode();
-        seenParent = input->parentWidget();
-        input->reject();
-    });
-    probe.call(slot);
+    const QString seenTitle = answerModal<QInputDialog>([&] { probe().call(slot); },
+        [&](QInputDialog *input) {
+            seenLabel = input->labelText();
+            seenInitial = input->textValue();
+            seenEcho = input->textEchoMode();
+            seenParent = input->parentWidget();
+        });
     QCOMPARE(seenTitle, title);
     QCOMPARE(seenLabel, label);
     QCOMPARE(seenInitial, initial);
     QCOMPARE(seenEcho, QLineEdit::Normal);
-    QCOMPARE(seenParent, &window);
+    QCOMPARE(seenParent, &window());
 }
 
 QTEST_MAIN(TestTimeDisplay)

@@ -68,6 +68,7 @@ MainWindow::MainWindow(QWidget *parent)
     setupDVD();
 
     timeLabel = new QLabel(this);
+    timeLabel->setObjectName(QStringLiteral("timeLabel")); // for the tests to find it by
     timeLabel->setAlignment(Qt::AlignCenter);
     timeLabel->setContentsMargins(0, 0, 0, 0);
     // Once full screen lifts the fixed size, the label's hint at the large font would become the

@@ -13,6 +13,13 @@ namespace {
 constexpr int lowestSpeed = 1;
 constexpr int highestSpeed = 100;
 
+// The tests find the widgets by their object names, which no user sees: a member's is its own.
+template<typename T> T *named(T *object, const char *name)
+{
+    object->setObjectName(QLatin1String(name));
+    return object;
+}
+
 // A screen reader names the spin box after the label above it, and the slider by the bound it
 // sets; left alone, all four would take the group box's title.
 QHBoxLayout *speedRow(
@@ -39,16 +46,17 @@ QHBoxLayout *speedRow(
 // Every push button of a dialog takes Enter by default, and the first of them in the dialog
 // would be the preset "Slow (1-3)". These act only when clicked or pressed with Space, so that
 // Enter confirms the dialog through OK, as in any other dialog.
-QPushButton *setButton(const QString &text, QWidget *parent)
+QPushButton *setButton(const char *name, const QString &text, QWidget *parent)
 {
-    auto *button = new QPushButton(text, parent);
+    auto *button = named(new QPushButton(text, parent), name);
     button->setAutoDefault(false);
     return button;
 }
 
-QPushButton *presetButton(const QString &text, const QString &styleSheet, QWidget *parent)
+QPushButton *presetButton(
+    const char *name, const QString &text, const QString &styleSheet, QWidget *parent)
 {
-    QPushButton *button = setButton(text, parent);
+    QPushButton *button = setButton(name, text, parent);
     button->setStyleSheet(styleSheet);
     return button;
 }
@@ -91,53 +99,57 @@ SettingsDialog::~SettingsDialog() = default;
 
 void SettingsDialog::setupUi()
 {
-    mainLayout = new QVBoxLayout(this);
-    speedGroup = new QGroupBox(QStringLiteral("DVD Movement Speed Settings"), this);
+    mainLayout = named(new QVBoxLayout(this), "mainLayout");
+    speedGroup
+        = named(new QGroupBox(QStringLiteral("DVD Movement Speed Settings"), this), "speedGroup");
     auto *groupLayout = new QVBoxLayout(speedGroup);
 
-    minSpeedLabel = new QLabel(QStringLiteral("Minimum Speed (pixels/frame):"), this);
+    minSpeedLabel
+        = named(new QLabel(QStringLiteral("Minimum Speed (pixels/frame):"), this), "minSpeedLabel");
     groupLayout->addWidget(minSpeedLabel);
-    minSpeedSlider = new QSlider(this);
-    minSpeedSpinBox = new QSpinBox(this);
+    minSpeedSlider = named(new QSlider(this), "minSpeedSlider");
+    minSpeedSpinBox = named(new QSpinBox(this), "minSpeedSpinBox");
     groupLayout->addLayout(speedRow(
         minSpeedLabel, minSpeedSlider, minSpeedSpinBox, 2, QStringLiteral("Minimum Speed")));
 
-    maxSpeedLabel = new QLabel(QStringLiteral("Maximum Speed (pixels/frame):"), this);
+    maxSpeedLabel
+        = named(new QLabel(QStringLiteral("Maximum Speed (pixels/frame):"), this), "maxSpeedLabel");
     groupLayout->addWidget(maxSpeedLabel);
-    maxSpeedSlider = new QSlider(this);
-    maxSpeedSpinBox = new QSpinBox(this);
+    maxSpeedSlider = named(new QSlider(this), "maxSpeedSlider");
+    maxSpeedSpinBox = named(new QSpinBox(this), "maxSpeedSpinBox");
     groupLayout->addLayout(speedRow(
         maxSpeedLabel, maxSpeedSlider, maxSpeedSpinBox, 4, QStringLiteral("Maximum Speed")));
 
     groupLayout->addWidget(new QLabel(QStringLiteral("Quick Settings:"), this));
-    slowButton = presetButton(QStringLiteral("Slow (1-3)"),
+    slowButton = presetButton("slowButton", QStringLiteral("Slow (1-3)"),
         QStringLiteral("QPushButton { background-color: #e8f5e8; }"), this);
-    normalButton = presetButton(QStringLiteral("Normal (2-4)"),
+    normalButton = presetButton("normalButton", QStringLiteral("Normal (2-4)"),
         QStringLiteral("QPushButton { background-color: #e8f0ff; }"), this);
-    fastButton = presetButton(QStringLiteral("Fast (5-15)"),
+    fastButton = presetButton("fastButton", QStringLiteral("Fast (5-15)"),
         QStringLiteral("QPushButton { background-color: #fff0e8; }"), this);
     groupLayout->addLayout(buttonRow({ slowButton, normalButton, fastButton }));
-    veryFastButton = presetButton(QStringLiteral("Super Fast (20-50)"),
+    veryFastButton = presetButton("veryFastButton", QStringLiteral("Super Fast (20-50)"),
         QStringLiteral("QPushButton { background-color: #ffe8e8; }"), this);
-    extremeButton = presetButton(QStringLiteral("Extreme Fast (50-100)"),
+    extremeButton = presetButton("extremeButton", QStringLiteral("Extreme Fast (50-100)"),
         QStringLiteral("QPushButton { background-color: #ff8888; color: "
                        "white; font-weight: bold; }"),
         this);
     groupLayout->addLayout(buttonRow({ veryFastButton, extremeButton }));
 
-    auto *note
-        = new QLabel(QStringLiteral("Set the speed range for DVD screensaver-like movements.\n"
-                                    "The actual speed is determined randomly within this range.\n"
-                                    "You can set it up to 100 pixels per frame."),
-            this);
+    auto *note = named(
+        new QLabel(QStringLiteral("Set the speed range for DVD screensaver-like movements.\n"
+                                  "The actual speed is determined randomly within this range.\n"
+                                  "You can set it up to 100 pixels per frame."),
+            this),
+        "noteLabel");
     note->setWordWrap(true);
     note->setStyleSheet(QStringLiteral("color: gray; font-size: 11px;"));
     groupLayout->addWidget(note);
     mainLayout->addWidget(speedGroup);
 
-    resetButton = setButton(QStringLiteral("Set to Default"), this);
-    okButton = new QPushButton(QStringLiteral("OK"), this);
-    cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    resetButton = setButton("resetButton", QStringLiteral("Set to Default"), this);
+    okButton = named(new QPushButton(QStringLiteral("OK"), this), "okButton");
+    cancelButton = named(new QPushButton(QStringLiteral("Cancel"), this), "cancelButton");
     auto *actionRow = new QHBoxLayout;
     actionRow->addWidget(resetButton);
     actionRow->addStretch(0);
