@@ -16,7 +16,7 @@ fi
 "$root/scripts/build.sh"
 
 echo "Velmoran against the bare programs ($(nproc) cores, $(date -u +%F)):"
-"$root/scripts/xsession.sh" "$build/bench/velmoranbench" "$@"
+"$root/scripts/session.sh" x "$build/bench/velmoranbench" "$@"
 
 echo
 echo "Instructions per call (callgrind), offscreen:"

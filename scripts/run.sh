@@ -16,5 +16,5 @@ fi
 
 "$root/scripts/deps.sh" "${build_packages[@]}" "${display_packages[@]}"
 "$root/scripts/build.sh" -DBUILD_TESTING=OFF # the program alone
-exec "$root/scripts/xsession.sh" "$root/scripts/screenshot.sh" "$root/build/src/Velmoran" \
+exec "$root/scripts/session.sh" x "$root/scripts/screenshot.sh" "$root/build/src/Velmoran" \
     "$root/build/velmoran-screenshot.png"

@@ -1,12 +1,11 @@
 #include "desktop.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
-#include <QThread>
+#include <QTest>
 
 #include <unistd.h>
 
@@ -25,21 +24,6 @@ QString runTool(const QString &program, const QStringList &arguments, int timeou
     }
     return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
 }
-
-namespace {
-
-template<typename Condition> bool waitFor(Condition condition, int timeoutMs)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
-}
-
-} // namespace
 
 Desktop::Desktop()
 {
@@ -84,7 +68,7 @@ bool Desktop::start()
     app.start();
     if (!app.waitForStarted(10000))
         return false;
-    return waitFor(
+    return QTest::qWaitFor(
         [this] {
             window = findWindow(QStringLiteral("Velmoran"));
             return !window.isEmpty() && geometry().width() == 280;

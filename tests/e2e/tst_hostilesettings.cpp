@@ -128,13 +128,16 @@ void TestHostileSettings::survives()
     QVERIFY(desktop.start());
     desktop.activate();
     desktop.key("f");
-    QTest::qWait(1200); // at least one tick renders the stored values in full screen
+    QTRY_COMPARE_WITH_TIMEOUT(desktop.geometry(), QRect(0, 0, 1920, 1080), 5000);
+    // Lets a tick of the counter render the stored values at the full-screen size; no sign
+    // outside the program tells when one has.
+    QTest::qWait(1000);
     desktop.key("d d s");
-    QVERIFY(QTest::qWaitFor(
-        [&] { return !desktop.findWindow(QStringLiteral("DVD Speed Setting")).isEmpty(); }, 10000));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !desktop.findWindow(QStringLiteral("DVD Speed Setting")).isEmpty(), 10000);
     desktop.key("Escape");
-    QVERIFY(QTest::qWaitFor(
-        [&] { return desktop.findWindow(QStringLiteral("DVD Speed Setting")).isEmpty(); }, 10000));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        desktop.findWindow(QStringLiteral("DVD Speed Setting")).isEmpty(), 10000);
     QCOMPARE(desktop.close(), 0);
     QCOMPARE(currentState(path), before);
 }

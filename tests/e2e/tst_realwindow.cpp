@@ -12,7 +12,7 @@ QSet<QPoint> positionsOver(const Desktop &desktop, int samples)
     QSet<QPoint> positions;
     for (int i = 0; i < samples; ++i) {
         positions.insert(desktop.frameTopLeft());
-        QTest::qWait(40);
+        QTest::qWait(40); // samples over time: a few steps apart
     }
     return positions;
 }
@@ -75,7 +75,8 @@ void TestRealWindow::showsBouncingWindowAndExitsCleanly()
     for (const QPoint &position : positions)
         QVERIFY2(placements.contains(position),
             qPrintable(QStringLiteral("%1,%2").arg(position.x()).arg(position.y())));
-    QVERIFY(desktop.readText().contains(QStringLiteral("Nothing to do at 00:00")));
+    const QString shown = desktop.readText();
+    QVERIFY2(shown.contains(QStringLiteral("Nothing to do at 00:00")), qPrintable(shown));
 
     if (!qEnvironmentVariableIsEmpty("VELMORAN_SCREENSHOT"))
         desktop.screenshot(qEnvironmentVariable("VELMORAN_SCREENSHOT"));
@@ -90,12 +91,11 @@ void TestRealWindow::dvdKeyStopsAndRestartsTheMotion()
     QVERIFY(desktop.start());
     desktop.activate();
     desktop.key("Caps_Lock d Caps_Lock");
-    QTest::qWait(100);
-    QCOMPARE(positionsOver(desktop, 10).size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(positionsOver(desktop, 10).size(), 1, 5000);
     desktop.key("shift+d");
     QTRY_VERIFY_WITH_TIMEOUT(positionsOver(desktop, 5).size() > 2, 5000);
     desktop.key("ctrl+d");
-    QTest::qWait(100);
+    QTest::qWait(100); // time for the key to arrive, and to change nothing
     QVERIFY(positionsOver(desktop, 5).size() > 2);
     QCOMPARE(desktop.close(), 0);
     QVERIFY(desktop.settingsFile().isNull());
@@ -121,11 +121,11 @@ void TestRealWindow::fullScreenKeyIsReliable()
     for (int round = 0; round < 8; ++round) {
         desktop.key("f");
         QTRY_COMPARE_WITH_TIMEOUT(desktop.geometry(), screenRect, 5000);
-        QTest::qWait(300);
+        QTest::qWait(300); // and it holds there
         QCOMPARE(desktop.geometry(), screenRect);
         desktop.key("f");
         QTRY_COMPARE_WITH_TIMEOUT(desktop.geometry().size(), QSize(280, 150), 5000);
-        QTest::qWait(300);
+        QTest::qWait(300); // and it holds there
         QCOMPARE(desktop.geometry().size(), QSize(280, 150));
     }
     QCOMPARE(desktop.close(), 0);
@@ -145,7 +145,8 @@ void TestRealWindow::textKeyStoresWhatIsTyped()
     Desktop restarted;
     restarted.writeSettings(desktop.settingsFile());
     QVERIFY(restarted.start());
-    QVERIFY(restarted.readText().contains(QStringLiteral("Meeting at 00:00")));
+    const QString shown = restarted.readText();
+    QVERIFY2(shown.contains(QStringLiteral("Meeting at 00:00")), qPrintable(shown));
     QCOMPARE(restarted.close(), 0);
 }
 
@@ -203,8 +204,7 @@ void TestRealWindow::contextMenuByKeyboard()
     QVERIFY(!openMenu(desktop).isEmpty());
     desktop.key("Down Down Down Down Return"); // the fourth entry: DVD mode off
     QTRY_VERIFY_WITH_TIMEOUT(desktop.popupMenu().isEmpty(), 5000);
-    QTest::qWait(100);
-    QCOMPARE(positionsOver(desktop, 10).size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(positionsOver(desktop, 10).size(), 1, 5000);
     QCOMPARE(desktop.close(), 0);
 }
 

@@ -1,21 +1,9 @@
-#include "mainwindow.h"
-#include "mainwindowprobe.h"
 #include "testsupport.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
 
 namespace {
-
-struct SeenWarning
-{
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QMessageBox::StandardButtons buttons;
-    bool parentIsMainWindow = false;
-    bool mainWindowVisible = true;
-};
 
 bool anyMainWindowVisible()
 {
@@ -27,65 +15,63 @@ bool anyMainWindowVisible()
 } // namespace
 
 // The window under a real Wayland compositor, where a program cannot place its own window.
-class TestWaylandWarning : public QObject
+class TestWaylandWarning : public WindowTest
 {
     Q_OBJECT
 
 private slots:
     void warnsOnceBeforeTheWindowAndNeverMoves();
-
-private:
-    ScratchSettings settings;
 };
 
 void TestWaylandWarning::warnsOnceBeforeTheWindowAndNeverMoves()
 {
     QCOMPARE(QGuiApplication::platformName(), QStringLiteral("wayland"));
-    QList<SeenWarning> warnings;
-    QTimer watcher;
-    QObject::connect(&watcher, &QTimer::timeout, [&warnings] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        warnings.append({ box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
-            qobject_cast<MainWindow *>(box->parentWidget()) != nullptr, anyMainWindowVisible() });
-        box->button(QMessageBox::Ok)->click();
-    });
-    watcher.start(20);
-
-    MainWindow window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    MainWindowProbe probe(window);
-    const QPoint position = window.pos();
-    const auto standsStill = [&probe] {
-        const QPointF start(probe.dvdX(), probe.dvdY());
-        QTest::qWait(300);
-        return QPointF(probe.dvdX(), probe.dvdY()) == start;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    bool parentIsMainWindow = false;
+    bool mainWindowVisible = true;
+    const QString warnings = answerModal<QMessageBox>([this] { window(); },
+        [&](QMessageBox *box) {
+            text = box->text();
+            icon = box->icon();
+            buttons = box->standardButtons();
+            parentIsMainWindow = qobject_cast<MainWindow *>(box->parentWidget()) != nullptr;
+            mainWindowVisible = anyMainWindowVisible();
+            box->button(QMessageBox::Ok)->click();
+        });
+    window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window()));
+    const QPoint position = window().pos();
+    const auto standsStill = [this] {
+        const QPointF start(probe().dvdX(), probe().dvdY());
+        QTest::qWait(300); // some twenty steps' time, in which nothing may move
+        return QPointF(probe().dvdX(), probe().dvdY()) == start;
     };
     QVERIFY(standsStill());
     // D still switches the mode and the timer; a fresh start is drawn but never reached.
-    QTest::keyClick(&window, Qt::Key_D);
-    QVERIFY(!probe.dvdModeEnabled());
-    QTest::keyClick(&window, Qt::Key_D);
-    QVERIFY(probe.dvdModeEnabled());
-    QVERIFY(probe.moveTimer()->isActive());
+    const QString laterWarnings = answerModal([&] {
+        QTest::keyClick(&window(), Qt::Key_D);
+        QVERIFY(!probe().dvdModeEnabled());
+        QTest::keyClick(&window(), Qt::Key_D);
+    });
+    QCOMPARE(laterWarnings, QString());
+    QVERIFY(probe().dvdModeEnabled());
+    QVERIFY(probe().moveTimer()->isActive());
     QVERIFY(standsStill());
 
-    QCOMPARE(warnings.size(), 1);
-    const SeenWarning &warning = warnings.first();
-    QCOMPARE(warning.title, QStringLiteral("Platform Warning"));
-    QCOMPARE(warning.text,
+    QCOMPARE(warnings, QStringLiteral("Platform Warning")); // once, and nothing else
+    QCOMPARE(text,
         QStringLiteral("Running on Wayland. Window positioning may not work properly.\n"
                        "Consider running with: QT_QPA_PLATFORM=xcb ./Velmoran\n"
                        "or use X11 session for full functionality."));
-    QCOMPARE(warning.icon, QMessageBox::Warning);
-    QCOMPARE(warning.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    QVERIFY(warning.parentIsMainWindow);
-    QVERIFY(!warning.mainWindowVisible);
+    QCOMPARE(icon, QMessageBox::Warning);
+    QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(parentIsMainWindow);
+    QVERIFY(!mainWindowVisible);
 
-    QVERIFY(!probe.canPositionWindow());
-    QCOMPARE(window.pos(), position);
+    QVERIFY(!probe().canPositionWindow());
+    QCOMPARE(window().pos(), position);
 }
 
 QTEST_MAIN(TestWaylandWarning)

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Runs a command in a private, headless desktop session, then ends the session:
+#   x       a virtual X display (1920x1080) managed by openbox;
+#   gnome   a GNOME Wayland session: mutter with XWayland, in a D-Bus session of its own;
+#   weston  a Wayland compositor without XWayland.
+# Usage: session.sh x|gnome|weston COMMAND [ARG...]; exits with the command's status.
+set -euo pipefail
+kind=$1
+shift
+
+runtime=$(mktemp -d)
+chmod 700 "$runtime"
+pids=()
+cleanup() {
+    local i
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do # the last started first
+        kill "${pids[i]}" 2>/dev/null && wait "${pids[i]}" 2>/dev/null
+    done
+    rm -rf "$runtime"
+}
+trap cleanup EXIT
+
+# Starts a service in the background, its output in the runtime folder under its name.
+start() {
+    local name=$1
+    shift
+    "$@" >"$runtime/$name.log" 2>&1 &
+    pids+=($!)
+}
+
+# Polls a condition for up to ten seconds; if it never holds, says which service failed, with
+# its log, and ends the session.
+await() {
+    local name=$1
+    shift
+    for _ in $(seq 100); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    echo "session: $name did not start" >&2
+    cat "$runtime/$name.log" >&2
+    exit 1
+}
+
+export XDG_RUNTIME_DIR=$runtime
+unset DISPLAY WAYLAND_DISPLAY XAUTHORITY QT_QPA_PLATFORM
+case $kind in
+x)
+    # Xvfb picks a free display itself and writes its number to the file.
+    start xvfb Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$runtime/display"
+    await xvfb test -s "$runtime/display"
+    DISPLAY=:$(<"$runtime/display")
+    export DISPLAY QT_QPA_PLATFORM=xcb
+    start openbox openbox --sm-disable
+    await openbox eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"'
+    ;;
+gnome)
+    export DBUS_SESSION_BUS_ADDRESS=unix:path=$runtime/bus
+    start dbus dbus-daemon --session --nofork --nopidfile --address="$DBUS_SESSION_BUS_ADDRESS"
+    await dbus test -S "$runtime/bus"
+    start mutter mutter --wayland --headless --virtual-monitor 1920x1080 \
+        --wayland-display=wayland-velmoran
+    await mutter eval 'test -S "$runtime/wayland-velmoran" && grep -q "Using public X11 display" "$runtime/mutter.log"'
+    DISPLAY=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$runtime/mutter.log")
+    XAUTHORITY=$(find "$runtime" -maxdepth 1 -name '.mutter-Xwaylandauth.*' | head -n1)
+    export DISPLAY XAUTHORITY WAYLAND_DISPLAY=wayland-velmoran XDG_SESSION_TYPE=wayland
+    ;;
+weston)
+    start weston weston --backend=headless-backend.so --socket=wayland-velmoran --idle-time=0 \
+        --no-config --width=1920 --height=1080
+    await weston test -S "$runtime/wayland-velmoran"
+    export WAYLAND_DISPLAY=wayland-velmoran QT_QPA_PLATFORM=wayland
+    ;;
+*)
+    echo "Usage: session.sh x|gnome|weston COMMAND [ARG...]" >&2
+    exit 2
+    ;;
+esac
+
+status=0
+"$@" || status=$?
+exit "$status"
