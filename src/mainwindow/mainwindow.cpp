@@ -64,7 +64,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     checkPlatformSupport();
     loadSettings();
-    setAccessibleDescription(signDescription(customText, comment));
+    describeSign(this, customText, comment);
     setupDVD();
 
     timeLabel = new QLabel(this);

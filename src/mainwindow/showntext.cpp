@@ -13,6 +13,7 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QUrl>
+#include <QWidget>
 
 #include <sys/statvfs.h>
 
@@ -287,10 +288,12 @@ QString shownText(const QString &text)
     return text.left(cutLength(text)).toHtmlEscaped();
 }
 
-QString signDescription(const QString &text, const QString &comment)
+void describeSign(QWidget *window, const QString &text, const QString &comment)
 {
-    return plainTextOf(shownText(text)).simplified() + QLatin1Char('\n')
+    const QString description = plainTextOf(shownText(text)).simplified() + QLatin1Char('\n')
         + plainTextOf(shownText(comment)).simplified();
+    window->setAccessibleDescription(description);
+    window->setAccessibleName(window->windowTitle() + QStringLiteral(": ") + description);
 }
 
 #include "showntext.moc"

@@ -94,7 +94,7 @@ void MainWindow::showCustomTextDialog()
             return;
         customText = *text;
         saveSettings();
-        setAccessibleDescription(signDescription(customText, comment));
+        describeSign(this, customText, comment);
         updateTimeDisplay();
     } catch (...) {
     }
@@ -109,7 +109,7 @@ void MainWindow::showCommentDialog()
             return;
         comment = *text;
         saveSettings();
-        setAccessibleDescription(signDescription(customText, comment));
+        describeSign(this, customText, comment);
         updateTimeDisplay();
     } catch (...) {
     }
