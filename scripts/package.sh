@@ -10,6 +10,10 @@ source "$root/scripts/packages.sh"
 "$root/scripts/deps.sh" "${build_packages[@]}" dpkg-dev file
 
 cd "$root" # the flags map the paths below it away
+# Every file in the package bears this time: the release's date in the changelog, unless the
+# caller sets another, so that the same commit gives the same bytes whenever it is built.
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(dpkg-parsechangelog -l data/changelog -STimestamp)}
+export SOURCE_DATE_EPOCH
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 # CMake takes no CPPFLAGS: the preprocessor's flags go with the compiler's.
 CXXFLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
@@ -19,5 +23,7 @@ if [[ ! -f $build/CMakeCache.txt ]]; then
     cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=None -DBUILD_TESTING=OFF >/dev/null
 fi
 cmake --build "$build" --parallel "$(nproc)" >/dev/null
-(cd "$build" && cpack -G DEB -B "$output" >/dev/null)
+# The modes inside the package come from the install rules; but CPack gives the members of the
+# .deb archive itself the modes of the files that it writes for them, which follow the umask.
+(cd "$build" && umask 022 && cpack -G DEB -B "$output" >/dev/null)
 ls "$output"/velmoran_*.deb
