@@ -44,7 +44,7 @@ void TestMenuLaunch::initTestCase()
     QCOMPARE(install.exitCode(), 0);
     // As where the package installs it: the entry names the program without a path.
     qputenv("PATH", prefix.filePath("bin").toUtf8() + ':' + qgetenv("PATH"));
-    command = execLine(prefix.filePath("share/applications/org.velmoran.Velmoran.desktop"));
+    command = execLine(prefix.filePath("share/applications/org.velmoran.velmoran.desktop"));
     QVERIFY(!command.isEmpty());
 }
 

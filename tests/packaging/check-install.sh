@@ -9,19 +9,20 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 actual=$(cd "$prefix" && find . -type f | sort)
 expected="./bin/Velmoran
-./share/applications/org.velmoran.Velmoran.desktop
+./share/applications/org.velmoran.velmoran.desktop
 ./share/doc/velmoran/changelog.gz
 ./share/doc/velmoran/copyright
-./share/icons/hicolor/256x256/apps/org.velmoran.Velmoran.png
-./share/icons/hicolor/scalable/apps/org.velmoran.Velmoran.svg
+./share/icons/hicolor/256x256/apps/org.velmoran.velmoran.png
+./share/icons/hicolor/scalable/apps/org.velmoran.velmoran.svg
+./share/man/ja/man1/Velmoran.1.gz
 ./share/man/man1/Velmoran.1.gz
-./share/metainfo/org.velmoran.Velmoran.metainfo.xml"
+./share/metainfo/org.velmoran.velmoran.metainfo.xml"
 if [[ $actual != "$expected" ]]; then
     echo "Installed files differ from the expected list:"
     diff <(echo "$expected") <(echo "$actual") || true
     exit 1
 fi
 [[ -x $prefix/bin/Velmoran ]] || { echo "bin/Velmoran is not executable"; exit 1; }
-size=$(file -b "$prefix/share/icons/hicolor/256x256/apps/org.velmoran.Velmoran.png")
+size=$(file -b "$prefix/share/icons/hicolor/256x256/apps/org.velmoran.velmoran.png")
 [[ $size == *"256 x 256"* ]] || { echo "the PNG icon is not 256x256: $size"; exit 1; }
 echo "install: $(wc -l <<<"$actual") files in place"
