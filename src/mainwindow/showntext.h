@@ -12,11 +12,9 @@ QT_END_NAMESPACE
 // would read what is no image file, its markup as plain characters.
 QString shownText(const QString &text);
 
-// What a screen reader is told of the sign: the text and the comment as the label shows them,
-// without the time, which would be announced every second. A screen reader is sure to speak a
-// window's name as the window takes the focus, but not its description; so the name carries the
-// description whole, after the title, which stays the program's name, and a reader that would
-// speak both leaves out the description, which the name already holds.
+// Tells screen readers what the sign shows: the text and the comment as the label shows them,
+// without the time, which would be announced every second. As a window takes the focus they
+// speak its name, not always its description: the name holds the description after the title.
 void describeSign(QWidget *window, const QString &text, const QString &comment);
 
 #endif // SHOWNTEXT_H
