@@ -190,6 +190,7 @@ void TestTimeDisplay::costlyOrUnsafeMarkupShowsAsText_data()
     QTest::newRow("regular file") << "<img src=\"" + image + "\">" << true;
     QTest::newRow("missing file") << "<img src=\"/nonexistent/x.png\">" << true;
     QTest::newRow("data URL") << "<img src=\"data:image/png;base64,AAAA\">" << true;
+    QTest::newRow("web address, never fetched") << "<img src=\"http://a.invalid/b.png\">" << true;
     QTest::newRow("device") << "<img src=\"/dev/zero\">" << false;
     QTest::newRow("device as file URL") << "<img src=\"file:///dev/urandom\">" << false;
     QTest::newRow("directory") << "x <img src=\"/\"> y" << false;
@@ -200,6 +201,25 @@ void TestTimeDisplay::costlyOrUnsafeMarkupShowsAsText_data()
     QTest::newRow("device drawn at a given size")
         << "<img src=/dev/zero width=9 height=9>" << false;
     QTest::newRow("a file of the kernel's") << "<img src=\"/proc/self/status\">" << false;
+    // Names that the file system reads only up to a NUL, or that a URL reads as a host.
+    QTest::newRow("NUL typed as %00") << "Lunch <img src=\"/dev/zero%00\"> soon" << false;
+    QTest::newRow("NUL as a reference") << "<img src=\"/dev/zero&#0;\"> soon" << false;
+    QTest::newRow("NUL as it stands")
+        << "<img src=\"/dev/zero" + QString(QChar(0)) + "\">" << false;
+    QTest::newRow("network path") << "<img src=\"//dev/zero\">" << false;
+    QTest::newRow("background as a network path")
+        << "<table background=\"//dev/zero\"><tr><td>x</td></tr></table>" << false;
+    const QString pipe = images.filePath("pipe");
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QTest::newRow("pipe before %00") << "<img src=\"" + pipe + "%00\">" << false;
+    QTest::newRow("pipe as a network path") << "<img src=\"/" + pipe + "\">" << false;
+    QTest::newRow("an escaped name, read as the file it decodes to")
+        << "<img src=\"" + imageOfSize(9, 9).replace(".png", "%2Epng") + "\">" << true;
+    // A style sheet reaches the time and the comment, and the files that they name.
+    QTest::newRow("style sheet") << "<style>div { background-image: url(/dev/zero) }</style>x"
+                                 << false;
+    QTest::newRow("style sheet, spelled with a reference")
+        << "<st&#121;le>div { background: url(//dev/zero) }</style>x" << false;
 
     const QString ordinary = "<b>Busy</b> <i>now</i><br><font color=red>red</font> "
                              "<span style='font-size: 30px; color: #0a0'>big</span>"

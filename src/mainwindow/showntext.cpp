@@ -2,7 +2,6 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QImage>
 #include <QImageReader>
@@ -15,8 +14,12 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -108,8 +111,8 @@ std::optional<QString> markupBeginning(const QString &text)
     return std::nullopt;
 }
 
-// The parser decodes character references everywhere, attribute names included, so a word in
-// the markup is sought with them decoded as the parser decodes them.
+// The parser decodes character references everywhere, tag and attribute names included, so a word
+// in the markup is sought with them decoded as the parser decodes them.
 QString withReferencesDecoded(const QString &markup)
 {
     static const QRegularExpression reference(QStringLiteral("&#([xX]?)([^;&\\s]{1,8});"));
@@ -128,17 +131,27 @@ QString withReferencesDecoded(const QString &markup)
 
 // One cell may span up to 20,480 columns, and the parser makes that many cells for every row of
 // its table before anything could be counted: the spans are read before the text is parsed.
-bool spansTooManyColumns(const QString &markup)
+bool spansTooManyColumns(const QString &decodedMarkup)
 {
     static const QRegularExpression span(QStringLiteral("colspan\\s*=\\s*[\"']?\\s*\\+?(\\d+)"),
         QRegularExpression::CaseInsensitiveOption);
-    for (const QRegularExpressionMatch &match : span.globalMatch(withReferencesDecoded(markup))) {
+    for (const QRegularExpressionMatch &match : span.globalMatch(decodedMarkup)) {
         bool ok = false;
         const qulonglong columns = match.capturedView(1).toULongLong(&ok);
         if (!ok || columns > mostColumnSpan)
             return true;
     }
     return false;
+}
+
+// A style sheet applies to the whole label, the time and the other line included, and may name
+// further files in rules and imports: what it would make the label read can't be told from the
+// text alone.
+bool holdsStyleSheet(const QString &decodedMarkup)
+{
+    static const QRegularExpression sheet(
+        QStringLiteral("<\\s*(style|link)\\b"), QRegularExpression::CaseInsensitiveOption);
+    return decodedMarkup.contains(sheet);
 }
 
 int lineCount(const QTextDocument &document)
@@ -154,16 +167,19 @@ int nestingDepth(const QTextFrame *frame)
     return deepest;
 }
 
-int imageCount(const QTextDocument &document)
+// One name for every image: where the document finds no image under a name, the image handler
+// opens the name itself as a file.
+QStringList imageNames(const QTextDocument &document)
 {
-    int images = 0;
+    QStringList names;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
-            if (it.fragment().charFormat().isImageFormat())
-                images += it.fragment().length();
+            const QTextCharFormat format = it.fragment().charFormat();
+            for (int image = 0; format.isImageFormat() && image < it.fragment().length(); ++image)
+                names.append(format.toImageFormat().name());
         }
     }
-    return images;
+    return names;
 }
 
 // Lays the document out and paints it, so that it asks for every image that the label would
@@ -173,15 +189,6 @@ void paint(QTextDocument &document)
     QPicture picture;
     QPainter painter(&picture);
     document.drawContents(&painter);
-}
-
-// The kernel's virtual file systems (proc, sysfs, debugfs, ...) store nothing: their files may
-// block, never end, or change as they are read.
-bool isStoredFile(const QString &path)
-{
-    struct statvfs fileSystem;
-    return ::statvfs(QFile::encodeName(path).constData(), &fileSystem) == 0
-        && fileSystem.f_blocks > 0;
 }
 
 std::optional<qint64> pixelsIn(QImageReader &reader)
@@ -194,43 +201,105 @@ std::optional<qint64> pixelsIn(QImageReader &reader)
     return 0; // no image at all: the label shows its placeholder
 }
 
-QByteArray dataUrlPayload(const QUrl &url)
+bool isDataUrl(const QUrl &url)
+{
+    return url.scheme().compare(QLatin1String("data"), Qt::CaseInsensitive) == 0;
+}
+
+std::optional<qint64> pixelsInDataUrl(const QUrl &url)
 {
     const QByteArray path = url.path(QUrl::FullyEncoded).toLatin1();
     const qsizetype comma = path.indexOf(',');
     const QByteArray data = QByteArray::fromPercentEncoding(path.mid(comma + 1));
-    return path.left(comma).endsWith(";base64") ? QByteArray::fromBase64(data) : data;
+    QByteArray payload = path.left(comma).endsWith(";base64") ? QByteArray::fromBase64(data) : data;
+    QBuffer buffer(&payload);
+    QImageReader reader(&buffer);
+    return pixelsIn(reader);
 }
 
-// How many pixels the label would decode for a resource at every render, or nothing when the
-// resource must not be read at all.
-std::optional<qint64> pixelsOf(const QUrl &url)
+// How many pixels the label would decode from the file that a path names now, or nothing when
+// the file must not be read at all. Only a regular file is opened, since opening a device may act
+// on it, and all that is judged is seen through that one descriptor. The kernel's virtual file
+// systems (proc, sysfs, debugfs, ...) store nothing: their files may change as they are read.
+std::optional<qint64> pixelsInFile(const QString &path)
 {
-    if (url.scheme().compare(QLatin1String("data"), Qt::CaseInsensitive) == 0) {
-        QByteArray payload = dataUrlPayload(url);
-        QBuffer buffer(&payload);
-        QImageReader reader(&buffer);
-        return pixelsIn(reader);
-    }
-    if (!url.isRelative() && !url.isLocalFile())
-        return 0; // never fetched
-    const QString path = url.isLocalFile() ? url.toLocalFile() : url.path();
-    const QFileInfo file(path);
-    if (!file.exists())
-        return 0;
-    if (!file.isFile() || file.size() > largestImageFile || !isStoredFile(path))
+    const QByteArray name = QFile::encodeName(path);
+    struct stat named;
+    if (::stat(name.constData(), &named) != 0)
+        return 0; // nothing there for the label to read either: it shows its placeholder
+    if (!S_ISREG(named.st_mode))
         return std::nullopt;
-    QImageReader reader(path);
+    const int descriptor = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
+        return 0; // unreadable for the label too
+    QFile file;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return std::nullopt;
+    }
+    struct stat opened;
+    struct statvfs fileSystem;
+    if (::fstat(descriptor, &opened) != 0 || opened.st_dev != named.st_dev
+        || opened.st_ino != named.st_ino || opened.st_size > largestImageFile
+        || ::fstatvfs(descriptor, &fileSystem) != 0 || fileSystem.f_blocks == 0)
+        return std::nullopt;
+    QImageReader reader(&file);
     return pixelsIn(reader);
+}
+
+// The file that the label's document opens for a resource, if any: a relative name, resolved
+// against no base, is a local path. A network path names no file that could be asked about.
+std::optional<QString> localPathOf(QUrl url)
+{
+    if (url.isRelative())
+        url.setScheme(QStringLiteral("file"));
+    if (!url.isLocalFile())
+        return QString(); // never fetched
+    if (!url.authority().isEmpty())
+        return std::nullopt;
+    return url.toLocalFile();
+}
+
+// What the structure of a text allows the label to show as markup, and what the label would then
+// read.
+struct Markup
+{
+    QString beginning; // null: the markup is shown as plain characters
+    QStringList files; // judged at every render, since they may change at any time
+    qint64 pixels = 0; // of the images that the text itself holds
+};
+
+// The resources that the markup asks for, as the label would read them; false where one must not
+// be read whatever the file system holds. The file system is asked about a name only up to a NUL,
+// which the parser keeps.
+bool addResources(Markup &markup, const QList<QUrl> &requested, const QStringList &imageNames)
+{
+    for (const QUrl &url : requested) {
+        if (isDataUrl(url)) {
+            const std::optional<qint64> pixels = pixelsInDataUrl(url);
+            if (!pixels || *pixels > mostPixelsPerImage)
+                return false;
+            markup.pixels += *pixels;
+        } else if (const std::optional<QString> path = localPathOf(url)) {
+            markup.files.append(*path);
+        } else {
+            return false;
+        }
+    }
+    markup.files.append(imageNames);
+    markup.files.removeAll(QString());
+    markup.files.removeDuplicates();
+    return std::none_of(markup.files.cbegin(), markup.files.cend(),
+        [](const QString &file) { return file.contains(QChar::Null); });
 }
 
 // Asked at every render, since the label reads the files anew each time: a file that was
 // missing or an image may since have become a pipe or a device.
-bool fewPixelsIn(const QList<QUrl> &resources)
+bool fewPixelsIn(const Markup &markup)
 {
-    qint64 pixels = 0;
-    for (const QUrl &url : resources) {
-        const std::optional<qint64> more = pixelsOf(url);
+    qint64 pixels = markup.pixels;
+    for (const QString &file : markup.files) {
+        const std::optional<qint64> more = pixelsInFile(file);
         if (!more || *more > mostPixelsPerImage)
             return false;
         pixels += *more;
@@ -238,17 +307,10 @@ bool fewPixelsIn(const QList<QUrl> &resources)
     return pixels <= mostImagePixels;
 }
 
-// What the structure of a text allows the label to show as markup, and the resources that the
-// label would then read.
-struct Markup
-{
-    QString beginning; // null: the markup is shown as plain characters
-    QList<QUrl> resources;
-};
-
 Markup parse(const QString &text)
 {
-    if (spansTooManyColumns(text)) // before anything parses it
+    const QString decoded = withReferencesDecoded(text); // before anything parses the text
+    if (spansTooManyColumns(decoded) || holdsStyleSheet(decoded))
         return {};
     const std::optional<QString> beginning = markupBeginning(text);
     if (!beginning)
@@ -256,12 +318,16 @@ Markup parse(const QString &text)
     ResourceProbe probe;
     QTextDocument document(&probe);
     document.setHtml(*beginning); // asks for the backgrounds of tables and cells
-    const qsizetype images = probe.requested.size() + imageCount(document);
+    const QStringList images = imageNames(document);
     if (lineCount(document) > mostLines || nestingDepth(document.rootFrame()) > deepestNesting
-        || images > mostImages)
+        || probe.requested.size() + images.size() > mostImages)
         return {};
     paint(document);
-    return { *beginning, probe.requested };
+    Markup markup;
+    markup.beginning = *beginning;
+    if (!addResources(markup, probe.requested, images))
+        return {};
+    return markup;
 }
 
 Markup parsed(const QString &text)
@@ -283,7 +349,7 @@ QString shownText(const QString &text)
         return text; // no markup: its length alone bounds its cost
     // Only the beginning can be shown, and only that much decides where it may be cut.
     const Markup markup = parsed(text.left(mostCharacters + referenceLength));
-    if (!markup.beginning.isNull() && fewPixelsIn(markup.resources))
+    if (!markup.beginning.isNull() && fewPixelsIn(markup))
         return markup.beginning;
     return text.left(cutLength(text)).toHtmlEscaped();
 }
