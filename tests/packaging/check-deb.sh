@@ -36,6 +36,9 @@ for path in ./usr/bin/Velmoran \
     ./usr/share/doc/velmoran/changelog.gz; do
     grep -qxF "$path" <<<"$contents" || fail "lacks $path"
 done
-tags=$(lintian --allow-root --info --display-experimental --pedantic --tag-display-limit 0 "$again" 2>&1)
+dpkg-deb -x "$deb" "$out/root"
+! readelf -d "$out/root/usr/bin/Velmoran" | grep -E 'RPATH|RUNPATH' || fail "sets a library search path"
+# -I shows the tags of every level, info included (--info would only explain them).
+tags=$(lintian --allow-root -I --display-experimental --pedantic --tag-display-limit 0 "$again" 2>&1)
 [[ -z $tags ]] || fail "lintian: $tags"
-echo "package: $(basename "$deb"), depends on: $depends; reproducible; lintian: clean"
+echo "package: $(basename "$deb"), depends on: $depends; reproducible; no search path; lintian: clean"

@@ -23,6 +23,7 @@ if [[ $actual != "$expected" ]]; then
     exit 1
 fi
 [[ -x $prefix/bin/Velmoran ]] || { echo "bin/Velmoran is not executable"; exit 1; }
+! readelf -d "$prefix/bin/Velmoran" | grep -E 'RPATH|RUNPATH' || { echo "bin/Velmoran sets a library search path"; exit 1; }
 size=$(file -b "$prefix/share/icons/hicolor/256x256/apps/org.velmoran.velmoran.png")
 [[ $size == *"256 x 256"* ]] || { echo "the PNG icon is not 256x256: $size"; exit 1; }
 echo "install: $(wc -l <<<"$actual") files in place"
