@@ -15,6 +15,10 @@ cd "$root" # the flags map the paths below it away
 SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(dpkg-parsechangelog -l data/changelog -STimestamp)}
 export SOURCE_DATE_EPOCH
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+# As Debian 13 hardens on every release: fortified at level 3, which also checks the copies whose
+# size is known only at run time, and with stack clash protection.
+export DEB_CPPFLAGS_MAINT_STRIP=-D_FORTIFY_SOURCE=2 DEB_CPPFLAGS_MAINT_APPEND=-D_FORTIFY_SOURCE=3
+export DEB_CXXFLAGS_MAINT_APPEND=-fstack-clash-protection
 # CMake takes no CPPFLAGS: the preprocessor's flags go with the compiler's.
 CXXFLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
 LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
