@@ -218,8 +218,8 @@ void TestTimeDisplay::costlyOrUnsafeMarkupShowsAsText_data()
     // A style sheet reaches the time and the comment, and the files that they name.
     QTest::newRow("style sheet") << "<style>div { background-image: url(/dev/zero) }</style>x"
                                  << false;
-    QTest::newRow("style sheet, spelled with a reference")
-        << "<st&#121;le>div { background: url(//dev/zero) }</style>x" << false;
+    QTest::newRow("style sheet, after a no-break space and spelled with a reference")
+        << "<\u00a0st&#121;le>div { background: url(//dev/zero) }</style>x" << false;
 
     const QString ordinary = "<b>Busy</b> <i>now</i><br><font color=red>red</font> "
                              "<span style='font-size: 30px; color: #0a0'>big</span>"

@@ -113,6 +113,10 @@ std::optional<QString> markupBeginning(const QString &text)
 
 // The parser decodes character references everywhere, tag and attribute names included, so a word
 // in the markup is sought with them decoded as the parser decodes them.
+// The parser takes any Unicode space, a no-break space included, for a space.
+constexpr QRegularExpression::PatternOptions wordOptions
+    = QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption;
+
 QString withReferencesDecoded(const QString &markup)
 {
     static const QRegularExpression reference(QStringLiteral("&#([xX]?)([^;&\\s]{1,8});"));
@@ -133,8 +137,8 @@ QString withReferencesDecoded(const QString &markup)
 // its table before anything could be counted: the spans are read before the text is parsed.
 bool spansTooManyColumns(const QString &decodedMarkup)
 {
-    static const QRegularExpression span(QStringLiteral("colspan\\s*=\\s*[\"']?\\s*\\+?(\\d+)"),
-        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression span(
+        QStringLiteral("colspan\\s*=\\s*[\"']?\\s*\\+?(\\d+)"), wordOptions);
     for (const QRegularExpressionMatch &match : span.globalMatch(decodedMarkup)) {
         bool ok = false;
         const qulonglong columns = match.capturedView(1).toULongLong(&ok);
@@ -149,8 +153,7 @@ bool spansTooManyColumns(const QString &decodedMarkup)
 // text alone.
 bool holdsStyleSheet(const QString &decodedMarkup)
 {
-    static const QRegularExpression sheet(
-        QStringLiteral("<\\s*(style|link)\\b"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression sheet(QStringLiteral("<\\s*(style|link)\\b"), wordOptions);
     return decodedMarkup.contains(sheet);
 }
 
