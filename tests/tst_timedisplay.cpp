@@ -190,6 +190,8 @@ void TestTimeDisplay::costlyOrUnsafeMarkupShowsAsText_data()
     QTest::newRow("regular file") << "<img src=\"" + image + "\">" << true;
     QTest::newRow("missing file") << "<img src=\"/nonexistent/x.png\">" << true;
     QTest::newRow("data URL") << "<img src=\"data:image/png;base64,AAAA\">" << true;
+    QTest::newRow("data URL of a large image") // the header of a 1000x1000 pixmap
+        << "<img src=\"data:image/x-portable-pixmap;base64,UDYgMTAwMCAxMDAwIDI1NQo=\">" << false;
     QTest::newRow("web address, never fetched") << "<img src=\"http://a.invalid/b.png\">" << true;
     QTest::newRow("device") << "<img src=\"/dev/zero\">" << false;
     QTest::newRow("device as file URL") << "<img src=\"file:///dev/urandom\">" << false;

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QImage>
 #include <QImageReader>
@@ -14,10 +15,7 @@
 #include <QUrl>
 #include <QWidget>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/statvfs.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <optional>
@@ -194,6 +192,15 @@ void paint(QTextDocument &document)
     document.drawContents(&painter);
 }
 
+// The kernel's virtual file systems (proc, sysfs, debugfs, ...) store nothing: their files may
+// block, never end, or change as they are read.
+bool isStoredFile(const QString &path)
+{
+    struct statvfs fileSystem;
+    return ::statvfs(QFile::encodeName(path).constData(), &fileSystem) == 0
+        && fileSystem.f_blocks > 0;
+}
+
 std::optional<qint64> pixelsIn(QImageReader &reader)
 {
     const QSize size = reader.size();
@@ -220,33 +227,16 @@ std::optional<qint64> pixelsInDataUrl(const QUrl &url)
     return pixelsIn(reader);
 }
 
-// How many pixels the label would decode from the file that a path names now, or nothing when
-// the file must not be read at all. Only a regular file is opened, since opening a device may act
-// on it, and all that is judged is seen through that one descriptor. The kernel's virtual file
-// systems (proc, sysfs, debugfs, ...) store nothing: their files may change as they are read.
+// How many pixels the label would decode from a file at every render, or nothing when the file
+// must not be read at all.
 std::optional<qint64> pixelsInFile(const QString &path)
 {
-    const QByteArray name = QFile::encodeName(path);
-    struct stat named;
-    if (::stat(name.constData(), &named) != 0)
-        return 0; // nothing there for the label to read either: it shows its placeholder
-    if (!S_ISREG(named.st_mode))
+    const QFileInfo file(path);
+    if (!file.exists())
+        return 0; // the label shows its placeholder
+    if (!file.isFile() || file.size() > largestImageFile || !isStoredFile(path))
         return std::nullopt;
-    const int descriptor = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (descriptor < 0)
-        return 0; // unreadable for the label too
-    QFile file;
-    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(descriptor);
-        return std::nullopt;
-    }
-    struct stat opened;
-    struct statvfs fileSystem;
-    if (::fstat(descriptor, &opened) != 0 || opened.st_dev != named.st_dev
-        || opened.st_ino != named.st_ino || opened.st_size > largestImageFile
-        || ::fstatvfs(descriptor, &fileSystem) != 0 || fileSystem.f_blocks == 0)
-        return std::nullopt;
-    QImageReader reader(&file);
+    QImageReader reader(path);
     return pixelsIn(reader);
 }
 
@@ -290,7 +280,6 @@ bool addResources(Markup &markup, const QList<QUrl> &requested, const QStringLis
         }
     }
     markup.files.append(imageNames);
-    markup.files.removeAll(QString());
     markup.files.removeDuplicates();
     return std::none_of(markup.files.cbegin(), markup.files.cend(),
         [](const QString &file) { return file.contains(QChar::Null); });
