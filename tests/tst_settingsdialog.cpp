@@ -45,6 +45,19 @@ struct DialogWidgets
     QHash<QString, QPushButton *> buttons;
 };
 
+// WCAG's contrast ratio of two colours, from 1 (the same) to 21 (black on white).
+double contrast(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto linear = [](qreal v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const qreal first = luminance(a), second = luminance(b);
+    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
+}
+
 // Both bounds as the dialog shows them: minimum slider and spin box, then maximum.
 QList<int> pair(int minimum, int maximum)
 {
@@ -171,27 +184,39 @@ void TestSettingsDialog::presetStyles_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("style");
+    QTest::addColumn<double>("darkSchemeContrast"); // the least, with a dark palette
     QTest::newRow("slow") << "Slow (1-3)"
-                          << "QPushButton { background-color: #e8f5e8; }";
+                          << "QPushButton { background-color: #e8f5e8; }" << 4.5;
     QTest::newRow("normal") << "Normal (2-4)"
-                            << "QPushButton { background-color: #e8f0ff; }";
+                            << "QPushButton { background-color: #e8f0ff; }" << 4.5;
     QTest::newRow("fast") << "Fast (5-15)"
-                          << "QPushButton { background-color: #fff0e8; }";
+                          << "QPushButton { background-color: #fff0e8; }" << 4.5;
     QTest::newRow("super fast") << "Super Fast (20-50)"
-                                << "QPushButton { background-color: #ffe8e8; }";
-    QTest::newRow("extreme") << "Extreme Fast (50-100)"
-                             << "QPushButton { background-color: #ff8888; color: white; "
-                                "font-weight: bold; }";
+                                << "QPushButton { background-color: #ffe8e8; }" << 4.5;
+    QTest::newRow("extreme, white on red as designed")
+        << "Extreme Fast (50-100)"
+        << "QPushButton { background-color: #ff8888; color: white; font-weight: bold; }" << 2.0;
     QTest::newRow("reset, unstyled") << "Set to Default"
-                                     << "";
+                                     << "" << 4.5;
 }
 
 void TestSettingsDialog::presetStyles()
 {
     QFETCH(QString, button);
     QFETCH(QString, style);
+    QFETCH(double, darkSchemeContrast);
     SettingsDialog dialog;
     QCOMPARE(DialogWidgets(&dialog).buttons.value(button)->styleSheet(), style);
+
+    const QPalette light = QApplication::palette();
+    QApplication::setPalette(QPalette(QColor(0x31, 0x36, 0x3b))); // dark buttons, white text
+    SettingsDialog darkDialog;
+    QPushButton *drawn = DialogWidgets(&darkDialog).buttons.value(button);
+    drawn->ensurePolished(); // the style sheet's face becomes the palette's button colour
+    const double ratio = contrast(
+        drawn->palette().color(QPalette::ButtonText), drawn->palette().color(QPalette::Button));
+    QApplication::setPalette(light);
+    QVERIFY2(ratio >= darkSchemeContrast, qPrintable(QString::number(ratio)));
 }
 
 void TestSettingsDialog::boundWidgets()

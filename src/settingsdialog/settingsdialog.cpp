@@ -61,6 +61,19 @@ QPushButton *presetButton(
     return button;
 }
 
+// The pastel faces stay light under every colour scheme, so their labels stay as dark as a light
+// scheme draws them: a dark scheme's light button text would all but vanish on them.
+QPushButton *pastelPresetButton(
+    const char *name, const QString &text, const char *face, QWidget *parent)
+{
+    QPushButton *button = presetButton(name, text,
+        QStringLiteral("QPushButton { background-color: %1; }").arg(QLatin1String(face)), parent);
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::ButtonText, Qt::black);
+    button->setPalette(palette);
+    return button;
+}
+
 QHBoxLayout *buttonRow(std::initializer_list<QPushButton *> buttons)
 {
     auto *row = new QHBoxLayout;
@@ -121,15 +134,13 @@ void SettingsDialog::setupUi()
         maxSpeedLabel, maxSpeedSlider, maxSpeedSpinBox, 4, QStringLiteral("Maximum Speed")));
 
     groupLayout->addWidget(new QLabel(QStringLiteral("Quick Settings:"), this));
-    slowButton = presetButton("slowButton", QStringLiteral("Slow (1-3)"),
-        QStringLiteral("QPushButton { background-color: #e8f5e8; }"), this);
-    normalButton = presetButton("normalButton", QStringLiteral("Normal (2-4)"),
-        QStringLiteral("QPushButton { background-color: #e8f0ff; }"), this);
-    fastButton = presetButton("fastButton", QStringLiteral("Fast (5-15)"),
-        QStringLiteral("QPushButton { background-color: #fff0e8; }"), this);
+    slowButton = pastelPresetButton("slowButton", QStringLiteral("Slow (1-3)"), "#e8f5e8", this);
+    normalButton
+        = pastelPresetButton("normalButton", QStringLiteral("Normal (2-4)"), "#e8f0ff", this);
+    fastButton = pastelPresetButton("fastButton", QStringLiteral("Fast (5-15)"), "#fff0e8", this);
     groupLayout->addLayout(buttonRow({ slowButton, normalButton, fastButton }));
-    veryFastButton = presetButton("veryFastButton", QStringLiteral("Super Fast (20-50)"),
-        QStringLiteral("QPushButton { background-color: #ffe8e8; }"), this);
+    veryFastButton = pastelPresetButton(
+        "veryFastButton", QStringLiteral("Super Fast (20-50)"), "#ffe8e8", this);
     extremeButton = presetButton("extremeButton", QStringLiteral("Extreme Fast (50-100)"),
         QStringLiteral("QPushButton { background-color: #ff8888; color: "
                        "white; font-weight: bold; }"),
