@@ -4,7 +4,9 @@
 #include <QInputDialog>
 #include <QLabel>
 
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,6 +31,32 @@ QString styleSheet(int size)
         + QStringLiteral("px; font-weight: bold; margin: 0px; padding: 0px; border: 0px; }");
 }
 
+// A GIF whose codes, after the first few thousand, each stand for thousands of pixels: decoding
+// its one frame takes seconds.
+QByteArray slowGif()
+{
+    QByteArray codes;
+    quint32 bits = 0;
+    int pending = 0;
+    const auto put = [&](int code, int width) {
+        for (bits |= quint32(code) << pending, pending += width; pending >= 8; pending -= 8)
+            codes += char(bits), bits >>= 8;
+    };
+    put(256, 9); // clear, then a first pixel
+    put(0, 9);
+    for (int code = 258, width = 9; code < 4096; ++code) {
+        put(code, width); // each the string before it and one pixel more
+        width += code + 1 == 1 << width && width < 12;
+    }
+    while (codes.size() < 1000000)
+        put(4095, 12);
+    QByteArray gif = QByteArray("GIF89a\0\1\0\1\xf7\0\0", 13) + QByteArray(768, 0)
+        + QByteArray(",\0\0\0\0\0\1\0\1\0\x08", 11);
+    for (qsizetype done = 0; done < codes.size(); done += 255)
+        gif += char(std::min<qsizetype>(255, codes.size() - done)) + codes.mid(done, 255);
+    return gif + QByteArray("\0;", 2);
+}
+
 } // namespace
 
 class TestTimeDisplay : public WindowTest
@@ -46,7 +74,7 @@ private slots:
     void overlongTextShowsItsBeginning();
     void costlyOrUnsafeMarkupShowsAsText_data();
     void costlyOrUnsafeMarkupShowsAsText();
-    void imageTurnedPipeShowsAsText();
+    void imageReadOnceWhileUnchanged();
     void everyRenderAdvancesTheCounter();
     void resetShowsZeroAtOnce();
     void fullscreenTogglesSizeLimitsAndStyle();
@@ -59,6 +87,7 @@ private slots:
 
 private:
     QString imageOfSize(int width, int height);
+    QString fixture(const QString &name, const QByteArray &content);
 
     QTemporaryDir images;
 };
@@ -70,6 +99,14 @@ QString TestTimeDisplay::imageOfSize(int width, int height)
     image.fill(Qt::darkGreen);
     image.save(path);
     return path;
+}
+
+QString TestTimeDisplay::fixture(const QString &name, const QByteArray &content)
+{
+    QFile file(images.filePath(name));
+    file.open(QIODevice::WriteOnly);
+    file.write(content);
+    return file.fileName();
 }
 
 void TestTimeDisplay::counterFormat_data()
@@ -256,6 +293,22 @@ void TestTimeDisplay::costlyOrUnsafeMarkupShowsAsText_data()
     QTest::newRow("three of them")
         << imageTag(256, 256) + imageTag(256, 255) + imageTag(255, 255) << false;
     QTest::newRow("one row more") << imageTag(256, 257) << false;
+    // Only images whose decoding is bounded are decoded; the label decodes none.
+    QTest::newRow("a PNG icon") << imageTag(48, 48) + " on call" << true;
+    QByteArray curves
+        = "<svg xmlns='http://www.w3.org/2000/svg' width='64' height='64'><path d='M0,0";
+    for (int i = 0; i < 15000; ++i)
+        curves += QByteArray(" C%1,2 3,%1 %1,9").replace("%1", QByteArray::number(i % 64));
+    QTest::newRow("a drawing of many curves")
+        << "<img src=\"" + fixture("curves.svg", curves + "'/></svg>") + "\"> Lunch" << false;
+    QTest::newRow("a drawing that names a pipe") << "<img src=\""
+            + fixture("piped.svg",
+                "<svg xmlns='http://www.w3.org/2000/svg' xmlns:x='http://www.w3.org/1999/xlink'>"
+                "<image x:href='"
+                    + pipe.toUtf8() + "' width='9' height='9'/></svg>")
+            + "\">" << false;
+    QTest::newRow("a GIF that takes seconds to decode")
+        << "<img src=\"" + fixture("slow.gif", slowGif()) + "\">" << false;
 }
 
 // Rich text reads the files that it names, and the label lays it out every second: a device or
@@ -272,14 +325,41 @@ void TestTimeDisplay::costlyOrUnsafeMarkupShowsAsText()
     QVERIFY2(plain.contains("at 00:00:00") && plain.endsWith("\n..."), qPrintable(plain));
 }
 
-// The label reads an image file at every render, so it is judged at every render.
-void TestTimeDisplay::imageTurnedPipeShowsAsText()
+// The sign reads an image as its file changes, and the label never reads it: a render asks only
+// whether the file changed.
+void TestTimeDisplay::imageReadOnceWhileUnchanged()
 {
-    const QString text = "<img src=\"" + images.filePath("later.png") + "\"> on call";
+    const QString path = images.filePath("later.png");
+    const QString text = "<img src=\"" + path + "\"> on call";
+    const auto shown = [this](QRgb colour) { // pixels of the colour in the window after a render
+        probe().call("resetTimer");
+        const QImage shot = window().grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const auto *pixels = reinterpret_cast<const QRgb *>(shot.constBits());
+        return int(std::count(pixels, pixels + shot.width() * shot.height(), colour));
+    };
+    const int opens = ::inotify_init1(IN_NONBLOCK);
+    ::inotify_add_watch(opens, QFile::encodeName(images.path()).constData(), IN_OPEN);
+    const auto opened = [opens] { // files opened in the folder since last asked
+        alignas(inotify_event) char events[4096];
+        int count = 0;
+        for (qint64 size = ::read(opens, events, sizeof events), at = 0; at < size; ++count)
+            at += sizeof(inotify_event) + reinterpret_cast<inotify_event *>(events + at)->len;
+        return count;
+    };
     probe().customText() = text;
-    probe().call("resetTimer");
-    QCOMPARE(label()->text(), labelText(18, text, "00:00:00", 14, "..."));
-    QCOMPARE(::mkfifo(QFile::encodeName(images.filePath("later.png")).constData(), 0600), 0);
+    QCOMPARE(shown(qRgb(255, 0, 0)), 0); // missing: the placeholder
+    for (const auto &[colour, side] : { std::pair(qRgb(255, 0, 0), 8), { qRgb(0, 0, 255), 9 } }) {
+        QImage image(side, side, QImage::Format_RGB32);
+        image.fill(colour);
+        QVERIFY(image.save(path));
+        opened();
+        QCOMPARE(shown(colour), side * side);
+        QCOMPARE(shown(colour), side * side);
+        QCOMPARE(opened(), 1);
+    }
+    ::close(opens);
+    QFile::remove(path);
+    QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     probe().call("resetTimer");
     QCOMPARE(label()->text(), labelText(18, text.toHtmlEscaped(), "00:00:00", 14, "..."));
 }

@@ -1,21 +1,14 @@
 #include "showntext.h"
+#include "shownimage.h"
 
-#include <QBuffer>
-#include <QFile>
-#include <QFileInfo>
 #include <QHash>
-#include <QImage>
-#include <QImageReader>
+#include <QLabel>
 #include <QPainter>
 #include <QPicture>
 #include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
-#include <QUrl>
-#include <QWidget>
-
-#include <sys/statvfs.h>
 
 #include <algorithm>
 #include <optional>
@@ -30,10 +23,8 @@ constexpr qsizetype mostCharacters = 512;
 constexpr int mostLines = 16; // paragraphs, list items, table cells and line breaks
 constexpr int deepestNesting = 2; // a table within a table
 constexpr int mostColumnSpan = 8; // every column spanned is a cell in every row of its table
-constexpr int mostImages = 4; // each is read and decoded at every render
-constexpr qint64 mostPixelsPerImage = 256 * 256; // an icon
+constexpr int mostImages = 4; // each may be read and decoded whenever its file changes
 constexpr qint64 mostImagePixels = 2 * 256 * 256; // all images together
-constexpr qint64 largestImageFile = 1024 * 1024;
 
 // A cut is tried before one of the text's last few tags or references, no further back.
 constexpr int mostCutAttempts = 16;
@@ -46,8 +37,10 @@ constexpr qsizetype mostRememberedTexts = 64;
 // Stands where the label's own markup resumes after the text; no one types it.
 const QString marker = QStringLiteral("\uE000");
 
-// Stands in for rich text's resource loader: notes what the markup would read, reads nothing.
-// It answers with a real image, or the document would try the name as a file itself.
+// Stands in for rich text's resource loader and reads nothing: notes the names by which the
+// markup asks for its images, which are the names by which the label's document will ask, however
+// the toolkit resolves them. It answers with a real image, or the document would try the name as
+// a file itself.
 class ResourceProbe : public QObject
 {
     Q_OBJECT
@@ -168,19 +161,17 @@ int nestingDepth(const QTextFrame *frame)
     return deepest;
 }
 
-// One name for every image: where the document finds no image under a name, the image handler
-// opens the name itself as a file.
-QStringList imageNames(const QTextDocument &document)
+// Each image is laid out and painted on its own, however many share a name.
+int imageCount(const QTextDocument &document)
 {
-    QStringList names;
+    int images = 0;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextCharFormat format = it.fragment().charFormat();
-            for (int image = 0; format.isImageFormat() && image < it.fragment().length(); ++image)
-                names.append(format.toImageFormat().name());
+            if (it.fragment().charFormat().isImageFormat())
+                images += it.fragment().length();
         }
     }
-    return names;
+    return images;
 }
 
 // Lays the document out and paints it, so that it asks for every image that the label would
@@ -192,111 +183,52 @@ void paint(QTextDocument &document)
     document.drawContents(&painter);
 }
 
-// The kernel's virtual file systems (proc, sysfs, debugfs, ...) store nothing: their files may
-// block, never end, or change as they are read.
-bool isStoredFile(const QString &path)
-{
-    struct statvfs fileSystem;
-    return ::statvfs(QFile::encodeName(path).constData(), &fileSystem) == 0
-        && fileSystem.f_blocks > 0;
-}
-
-std::optional<qint64> pixelsIn(QImageReader &reader)
-{
-    const QSize size = reader.size();
-    if (size.isValid())
-        return qint64(size.width()) * size.height();
-    if (reader.canRead())
-        return std::nullopt; // an image whose size can't be told without decoding it
-    return 0; // no image at all: the label shows its placeholder
-}
-
-bool isDataUrl(const QUrl &url)
-{
-    return url.scheme().compare(QLatin1String("data"), Qt::CaseInsensitive) == 0;
-}
-
-std::optional<qint64> pixelsInDataUrl(const QUrl &url)
+QByteArray dataUrlPayload(const QUrl &url)
 {
     const QByteArray path = url.path(QUrl::FullyEncoded).toLatin1();
     const qsizetype comma = path.indexOf(',');
     const QByteArray data = QByteArray::fromPercentEncoding(path.mid(comma + 1));
-    QByteArray payload = path.left(comma).endsWith(";base64") ? QByteArray::fromBase64(data) : data;
-    QBuffer buffer(&payload);
-    QImageReader reader(&buffer);
-    return pixelsIn(reader);
+    return path.left(comma).endsWith(";base64") ? QByteArray::fromBase64(data) : data;
 }
 
-// How many pixels the label would decode from a file at every render, or nothing when the file
-// must not be read at all.
-std::optional<qint64> pixelsInFile(const QString &path)
-{
-    const QFileInfo file(path);
-    if (!file.exists())
-        return 0; // the label shows its placeholder
-    if (!file.isFile() || file.size() > largestImageFile || !isStoredFile(path))
-        return std::nullopt;
-    QImageReader reader(path);
-    return pixelsIn(reader);
-}
-
-// The file that the label's document opens for a resource, if any: a relative name, resolved
-// against no base, is a local path. A network path names no file that could be asked about.
-std::optional<QString> localPathOf(QUrl url)
+// The file that the label's document would open for a resource, if any: a relative name,
+// resolved against no base, is a local path.
+QString localPathOf(QUrl url)
 {
     if (url.isRelative())
         url.setScheme(QStringLiteral("file"));
-    if (!url.isLocalFile())
-        return QString(); // never fetched
-    if (!url.authority().isEmpty())
-        return std::nullopt;
-    return url.toLocalFile();
+    return url.isLocalFile() ? url.toLocalFile() : QString(); // web addresses are never fetched
 }
 
-// What the structure of a text allows the label to show as markup, and what the label would then
-// read.
+// One image that the markup asks for, under the name by which it asks.
+struct Resource
+{
+    QUrl url;
+    QString file; // read again whenever it changes; none: the image below stands
+    QImage image; // of a data URL, or the placeholder of a web address
+};
+
+// What the structure of a text allows the label to show as markup, and the images it shows.
 struct Markup
 {
     QString beginning; // null: the markup is shown as plain characters
-    QStringList files; // judged at every render, since they may change at any time
-    qint64 pixels = 0; // of the images that the text itself holds
+    QList<Resource> resources;
 };
 
-// The resources that the markup asks for, as the label would read them; false where one must not
-// be read whatever the file system holds. The file system is asked about a name only up to a NUL,
-// which the parser keeps.
-bool addResources(Markup &markup, const QList<QUrl> &requested, const QStringList &imageNames)
+// The resources that the markup asks for; false where one of them must not be shown whatever
+// the file system holds.
+bool addResources(Markup &markup, const QList<QUrl> &requested)
 {
     for (const QUrl &url : requested) {
-        if (isDataUrl(url)) {
-            const std::optional<qint64> pixels = pixelsInDataUrl(url);
-            if (!pixels || *pixels > mostPixelsPerImage)
-                return false;
-            markup.pixels += *pixels;
-        } else if (const std::optional<QString> path = localPathOf(url)) {
-            markup.files.append(*path);
+        if (url.scheme().compare(QLatin1String("data"), Qt::CaseInsensitive) != 0) {
+            markup.resources.append({ url, localPathOf(url), placeholderImage() });
+        } else if (const std::optional<QImage> image = decodedImage(dataUrlPayload(url))) {
+            markup.resources.append({ url, QString(), *image });
         } else {
             return false;
         }
     }
-    markup.files.append(imageNames);
-    markup.files.removeDuplicates();
-    return std::none_of(markup.files.cbegin(), markup.files.cend(),
-        [](const QString &file) { return file.contains(QChar::Null); });
-}
-
-// Asked at every render, since the label reads the files anew each time: a file that was
-// missing or an image may since have become a pipe or a device.
-bool fewPixelsIn(const Markup &markup)
-{
-    qint64 pixels = markup.pixels;
-    for (const QString &file : markup.files) {
-        const std::optional<qint64> more = pixelsInFile(file);
-        if (!more || *more > mostPixelsPerImage)
-            return false;
-        pixels += *more;
-    }
-    return pixels <= mostImagePixels;
+    return true;
 }
 
 Markup parse(const QString &text)
@@ -310,14 +242,13 @@ Markup parse(const QString &text)
     ResourceProbe probe;
     QTextDocument document(&probe);
     document.setHtml(*beginning); // asks for the backgrounds of tables and cells
-    const QStringList images = imageNames(document);
     if (lineCount(document) > mostLines || nestingDepth(document.rootFrame()) > deepestNesting
-        || probe.requested.size() + images.size() > mostImages)
+        || probe.requested.size() + imageCount(document) > mostImages)
         return {};
     paint(document);
     Markup markup;
     markup.beginning = *beginning;
-    if (!addResources(markup, probe.requested, images))
+    if (!addResources(markup, probe.requested))
         return {};
     return markup;
 }
@@ -333,23 +264,71 @@ Markup parsed(const QString &text)
     return *known.insert(text, parse(text));
 }
 
+// The markup with its images as the files now hold them; nothing where one must not be shown,
+// or where they hold too many pixels together.
+std::optional<ShownText> withImages(const Markup &markup)
+{
+    ShownText shown { markup.beginning, {} };
+    qint64 pixels = 0;
+    for (const Resource &resource : markup.resources) {
+        const std::optional<QImage> image
+            = resource.file.isEmpty() ? resource.image : fileImage(resource.file);
+        if (!image)
+            return std::nullopt;
+        pixels += qint64(image->width()) * image->height();
+        shown.images.append({ resource.url, *image });
+    }
+    if (pixels > mostImagePixels)
+        return std::nullopt;
+    return shown;
+}
+
+// The label parses its text only as it next lays it out, and finds the images in its document
+// then, before it would look for any file.
+void lendImages(QLabel *label, const QList<ShownText> &parts)
+{
+    QTextDocument *document = label->findChild<QTextDocument *>();
+    for (const ShownText &part : parts) {
+        for (const auto &[url, image] : part.images)
+            document->addResource(QTextDocument::ImageResource, url, image);
+    }
+}
+
 } // namespace
 
-QString shownText(const QString &text)
+ShownText shownText(const QString &text)
 {
     if (!text.contains(QLatin1Char('<')) && text.size() <= mostCharacters)
-        return text; // no markup: its length alone bounds its cost
+        return { text, {} }; // no markup: its length alone bounds its cost
     // Only the beginning can be shown, and only that much decides where it may be cut.
     const Markup markup = parsed(text.left(mostCharacters + referenceLength));
-    if (!markup.beginning.isNull() && fewPixelsIn(markup))
-        return markup.beginning;
-    return text.left(cutLength(text)).toHtmlEscaped();
+    if (!markup.beginning.isNull()) {
+        if (const std::optional<ShownText> shown = withImages(markup))
+            return *shown;
+    }
+    return { text.left(cutLength(text)).toHtmlEscaped(), {} };
+}
+
+void setRichText(QLabel *label, const QString &richText, const QList<ShownText> &parts)
+{
+    const bool showsImages = std::any_of(
+        parts.cbegin(), parts.cend(), [](const ShownText &part) { return !part.images.isEmpty(); });
+    // A fresh document, so that it holds only the images of this text and never piles up those
+    // of the texts before.
+    if (showsImages)
+        label->clear();
+    label->setText(richText);
+    if (showsImages)
+        lendImages(label, parts);
+    // Left unnamed, the label is named for a screen reader by a document of the toolkit's own,
+    // which would read the files that the text's backgrounds name, at every render.
+    label->setAccessibleName(showsImages ? plainTextOf(richText) : QString());
 }
 
 void describeSign(QWidget *window, const QString &text, const QString &comment)
 {
-    const QString description = plainTextOf(shownText(text)).simplified() + QLatin1Char('\n')
-        + plainTextOf(shownText(comment)).simplified();
+    const QString description = plainTextOf(shownText(text).markup).simplified() + QLatin1Char('\n')
+        + plainTextOf(shownText(comment).markup).simplified();
     window->setAccessibleDescription(description);
     window->setAccessibleName(window->windowTitle() + QStringLiteral(": ") + description);
 }

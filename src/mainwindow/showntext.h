@@ -1,16 +1,31 @@
 #ifndef SHOWNTEXT_H
 #define SHOWNTEXT_H
 
+#include <QImage>
+#include <QList>
 #include <QString>
+#include <QUrl>
+
+#include <utility>
 
 QT_BEGIN_NAMESPACE
+class QLabel;
 class QWidget;
 QT_END_NAMESPACE
 
-// What the label may show of a user's text or comment: its beginning as rich text, or, where its
-// markup would run on into the label's own, where laying it out would be costly, or where it
-// would read what is no image file, its markup as plain characters.
-QString shownText(const QString &text);
+// What the label may show of a user's text or comment: its beginning as rich text with the images
+// that it shows, or, where its markup would run on into the label's own, where laying it out
+// would be costly, or where an image it names must not be read, its markup as plain characters.
+struct ShownText
+{
+    QString markup;
+    QList<std::pair<QUrl, QImage>> images; // under the names by which the label asks for them
+};
+ShownText shownText(const QString &text);
+
+// Sets rich text made of shown texts on the label, with their images, read and decoded by the
+// sign: the label opens no file for it.
+void setRichText(QLabel *label, const QString &richText, const QList<ShownText> &parts);
 
 // Tells screen readers what the sign shows: the text and the comment as the label shows them,
 // without the time, which would be announced every second. As a window takes the focus they

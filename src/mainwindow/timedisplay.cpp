@@ -42,12 +42,15 @@ void MainWindow::updateTimeDisplay()
 {
     const int fontSize = currentFontSize(this, normalFontSize, fullscreenFontSize);
     const int commentFontSize = static_cast<int>(fontSize * 0.8);
+    const ShownText text = shownText(customText);
+    const ShownText shownComment = shownText(comment);
     // One pass over all five values, so that a "%1" in the user's text is shown as it stands.
-    timeLabel->setText(
+    setRichText(timeLabel,
         QStringLiteral("<div style='font-size: %1px; font-weight: bold;'>%2 at %3</div>"
                        "<div style='font-size: %4px; font-weight: bold;'>%5</div>")
-            .arg(QString::number(fontSize), shownText(customText), timeText(elapsedSeconds),
-                QString::number(commentFontSize), shownText(comment)));
+            .arg(QString::number(fontSize), text.markup, timeText(elapsedSeconds),
+                QString::number(commentFontSize), shownComment.markup),
+        { text, shownComment });
     ++elapsedSeconds;
 }
 
