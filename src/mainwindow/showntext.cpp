@@ -283,8 +283,8 @@ std::optional<ShownText> withImages(const Markup &markup)
     return shown;
 }
 
-// The label parses its text only as it next lays it out, and finds the images in its document
-// then, before it would look for any file.
+// The label parses its text only as it lays it out, and finds the images in its document then,
+// before it would look for any file.
 void lendImages(QLabel *label, const QList<ShownText> &parts)
 {
     QTextDocument *document = label->findChild<QTextDocument *>();
@@ -320,6 +320,10 @@ void setRichText(QLabel *label, const QString &richText, const QList<ShownText> 
     label->setText(richText);
     if (showsImages)
         lendImages(label, parts);
+    // Laid out at once, with its images in place, rather than whenever it is next measured or
+    // painted: one painted before it was measured, as a grab paints it, would ask to be painted
+    // again.
+    label->sizeHint();
     // Left unnamed, the label is named for a screen reader by a document of the toolkit's own,
     // which would read the files that the text's backgrounds name, at every render.
     label->setAccessibleName(showsImages ? plainTextOf(richText) : QString());
