@@ -71,6 +71,7 @@ void BenchStepCost::bareSetText()
                            "00:00:%1</div><div style='font-size: 14px; font-weight: "
                            "bold;'>...</div>")
                 .arg(++n % 60, 2, 10, QLatin1Char('0')));
+        probe->timeLabel()->sizeHint(); // a render lays its text out at once
     }
 }
 
