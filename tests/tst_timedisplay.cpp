@@ -104,9 +104,8 @@ QString TestTimeDisplay::imageOfSize(int width, int height)
 QString TestTimeDisplay::fixture(const QString &name, const QByteArray &content)
 {
     QFile file(images.filePath(name));
-    file.open(QIODevice::WriteOnly);
-    file.write(content);
-    return file.fileName();
+    const bool written = file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+    return written ? file.fileName() : QString();
 }
 
 void TestTimeDisplay::counterFormat_data()

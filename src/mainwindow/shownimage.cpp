@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <array>
 #include <ctime>
@@ -83,7 +84,10 @@ std::optional<QByteArray> imageFileBytes(const QString &path)
     if (descriptor < 0)
         return QByteArray();
     QFile file;
-    file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return QByteArray();
+    }
     struct stat status;
     struct statvfs fileSystem;
     if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)
