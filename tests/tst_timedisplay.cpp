@@ -306,6 +306,12 @@ void TestTimeDisplay::costlyOrUnsafeMarkupShowsAsText_data()
                 "<image x:href='"
                     + pipe.toUtf8() + "' width='9' height='9'/></svg>")
             + "\">" << false;
+    QTest::newRow("data that the GIF reader takes for an image of 1273x25986") // found by fuzzing
+        << "<img src=\""
+            + fixture("gif.img",
+                QByteArray::fromHex("474900381021f90400000000002c003c726563741000008366b23b"))
+            + "\">"
+        << false;
     QTest::newRow("a GIF that takes seconds to decode")
         << "<img src=\"" + fixture("slow.gif", slowGif()) + "\">" << false;
 }

@@ -124,11 +124,15 @@ std::optional<QImage> decodedImage(QByteArray bytes)
         BudgetedBuffer input(&bytes);
         QImageReader reader(&input, format);
         reader.setAutoDetectImageFormat(false);
+        // The size first: to tell whether it can read the data at all, the GIF reader decodes it
+        // into an image as large as the data declares.
+        const QSize size = reader.size();
+        if (!size.isValid())
+            continue;
+        if (qint64(size.width()) * size.height() > mostPixelsPerImage)
+            return std::nullopt;
         if (!reader.canRead())
             continue;
-        const QSize size = reader.size();
-        if (!size.isValid() || qint64(size.width()) * size.height() > mostPixelsPerImage)
-            return std::nullopt;
         const QImage image = reader.read();
         if (input.overBudget())
             return std::nullopt;
