@@ -21,6 +21,8 @@ constexpr qint64 largestImageFile = 1024 * 1024;
 // before it next reads, and a text shows four images at the most: its judging stays within a
 // quarter of a second.
 constexpr qint64 decodeBudgetNs = 40'000'000;
+// Room for a 1024x1024 image: the toolkit's own icons, and a decoder's image of any bounded size.
+constexpr int allocationLimitMiB = 4;
 // Each distinct file is read once while it stays the same.
 constexpr qsizetype mostRememberedFiles = 64;
 
@@ -120,6 +122,10 @@ const QImage &placeholderImage()
 // image in any other format is refused.
 std::optional<QImage> decodedImage(QByteArray bytes)
 {
+    // Every reader of the toolkit allocates its image within this limit, also while it only tells
+    // whether it can read the data, as the GIF reader does by decoding it. The limit holds for the
+    // whole program, which decodes nothing larger than an icon elsewhere.
+    QImageReader::setAllocationLimit(allocationLimitMiB);
     for (const char *format : { "png", "jpeg", "gif", "bmp" }) {
         BudgetedBuffer input(&bytes);
         QImageReader reader(&input, format);
