@@ -4,8 +4,9 @@
 
 int main(int argc, char *argv[])
 {
-    // The sign judges every image file that its text names before showing it; on a high-density
-    // screen the toolkit would also read a "name@2x" file beside each one, unjudged.
+    // The sign hands the label every image that its text shows, read by the sign itself; on a
+    // high-density screen the label would also look for a "name@2x" file beside each one, and
+    // open it on its own.
     qputenv("QT_HIGHDPI_DISABLE_2X_IMAGE_LOADING", "1");
     QApplication app(argc, argv);
     MainWindow window;
