@@ -26,6 +26,17 @@ constexpr int allocationLimitMiB = 4;
 // Each distinct file is read once while it stays the same.
 constexpr qsizetype mostRememberedFiles = 64;
 
+// The formats decoded: those whose decoders open no other file and stay within the budget. The
+// PNG and JPEG decoders log a warning for data that does not begin as theirs does, so they are
+// handed only data that does.
+struct DecodedFormat
+{
+    const char *name;
+    QByteArrayView signature;
+};
+constexpr DecodedFormat decodedFormats[]
+    = { { "png", "\x89PNG\r\n\x1a\n" }, { "jpeg", "\xff\xd8" }, { "gif", {} }, { "bmp", {} } };
+
 qint64 threadCpuNs()
 {
     timespec now;
@@ -118,17 +129,18 @@ const QImage &placeholderImage()
     return icon;
 }
 
-// Only formats whose decoders open no other file and stay within the budget are decoded; an
-// image in any other format is refused.
+// An image in any format but those decoded is refused.
 std::optional<QImage> decodedImage(QByteArray bytes)
 {
     // Every reader of the toolkit allocates its image within this limit, also while it only tells
     // whether it can read the data, as the GIF reader does by decoding it. The limit holds for the
     // whole program, which decodes nothing larger than an icon elsewhere.
     QImageReader::setAllocationLimit(allocationLimitMiB);
-    for (const char *format : { "png", "jpeg", "gif", "bmp" }) {
+    for (const DecodedFormat &format : decodedFormats) {
+        if (!bytes.startsWith(format.signature))
+            continue;
         BudgetedBuffer input(&bytes);
-        QImageReader reader(&input, format);
+        QImageReader reader(&input, format.name);
         reader.setAutoDetectImageFormat(false);
         // The size first: to tell whether it can read the data at all, the GIF reader decodes it
         // into an image as large as the data declares.
