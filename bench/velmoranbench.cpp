@@ -16,6 +16,7 @@
 #include <xcb/xcb.h>
 
 #include <poll.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -304,6 +305,24 @@ int compareTexts(Display &display, int rounds)
         noise.save(path);
         images += QStringLiteral("<img src=\"%1\">").arg(path);
     }
+    // Image files that once kept a core busy at every render or hung the window at its start.
+    const auto fixture = [&scratch](const char *name, const QByteArray &content) {
+        QFile file(scratch.filePath(QString::fromUtf8(name)));
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+            qFatal("velmoranbench: cannot write %s", name);
+        return QStringLiteral("<img src=\"%1\">").arg(file.fileName());
+    };
+    QImage icon(32, 32, QImage::Format_RGB32);
+    icon.fill(Qt::darkCyan);
+    const QString iconPath = scratch.filePath(QStringLiteral("icon.png"));
+    icon.save(iconPath);
+    QByteArray curves
+        = "<svg xmlns='http://www.w3.org/2000/svg' width='64' height='64'><path d='M0,0";
+    for (int i = 0; i < 55000; ++i)
+        curves += QByteArray(" C%1,2 3,%1 %1,9").replace("%1", QByteArray::number(i % 64));
+    const QByteArray pipe = QFile::encodeName(scratch.filePath(QStringLiteral("pipe")));
+    if (::mkfifo(pipe.constData(), 0600) != 0)
+        qFatal("velmoranbench: cannot make a named pipe");
     const QString sixScripts = QString::fromUtf8("a\u0628\u0915\u4e2d\u0e01\u05d0");
     const QList<Texts> cases {
         { "default text", QStringLiteral("Nothing to do"), QStringLiteral("...") },
@@ -333,6 +352,17 @@ int compareTexts(Display &display, int rounds)
         { "512 characters of six scripts in both lines", sixScripts.repeated(86).left(512),
             sixScripts.repeated(86).left(512) },
         { "6 characters of six scripts", sixScripts, QStringLiteral("...") },
+        { "a 32x32 PNG icon", QStringLiteral("<img src=\"%1\"> Lunch").arg(iconPath),
+            QStringLiteral("...") },
+        { "a drawing of 55,000 curves", fixture("curves.svg", curves + "'/></svg>") + " Lunch",
+            QStringLiteral("...") },
+        { "a drawing that names a pipe",
+            fixture("piped.svg",
+                "<svg xmlns='http://www.w3.org/2000/svg' xmlns:x='http://www.w3.org/1999/xlink'>"
+                "<image x:href='"
+                    + pipe + "' width='9' height='9'/></svg>")
+                + " Lunch",
+            QStringLiteral("...") },
     };
     QList<QList<Measurement>> runs(cases.size());
     QTextStream err(stderr);
