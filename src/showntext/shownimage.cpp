@@ -1,31 +1,18 @@
 #include "shownimage.h"
 
 #include <QBuffer>
-#include <QFile>
-#include <QHash>
 #include <QImageReader>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
-
-#include <array>
 #include <ctime>
 
 namespace {
 
 constexpr qint64 mostPixelsPerImage = 256 * 256; // an icon
-constexpr qint64 largestImageFile = 1024 * 1024;
 // Decoding an icon takes about a millisecond. A decoder may work on for some 15 ms past its budget
-// before it next reads, and a text shows four images at the most: its judging stays within a
-// quarter of a second.
+// before it next reads: whichever thread decodes is free again within some 55 ms of its CPU time.
 constexpr qint64 decodeBudgetNs = 40'000'000;
 // Room for a 1024x1024 image: the toolkit's own icons, and a decoder's image of any bounded size.
 constexpr int allocationLimitMiB = 4;
-// Each distinct file is read once while it stays the same.
-constexpr qsizetype mostRememberedFiles = 64;
-
 // The formats decoded: those whose decoders open no other file and stay within the budget. The
 // PNG and JPEG decoders log a warning for data that does not begin as theirs does, so they are
 // handed only data that does.
@@ -77,42 +64,6 @@ private:
     bool spent = false;
 };
 
-// What tells a changed file from the one that was read.
-using Signature = std::array<qint64, 5>;
-
-Signature signatureOf(const struct stat &status)
-{
-    return { qint64(status.st_dev), qint64(status.st_ino), qint64(status.st_size),
-        qint64(status.st_mtim.tv_sec), qint64(status.st_mtim.tv_nsec) };
-}
-
-// A file's bytes, judged by what was opened rather than by its name: opened without blocking,
-// so that a pipe or a device put in the file's place since it was asked about can't hold the
-// window, and read only when it is a regular file that a file system stores (not /proc, /sys or
-// a device), of at most the bound. Nothing when it must not be shown; empty when it can't be read.
-std::optional<QByteArray> imageFileBytes(const QString &path)
-{
-    const int descriptor
-        = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (descriptor < 0)
-        return QByteArray();
-    QFile file;
-    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(descriptor);
-        return QByteArray();
-    }
-    struct stat status;
-    struct statvfs fileSystem;
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)
-        || status.st_size > largestImageFile || ::fstatvfs(descriptor, &fileSystem) != 0
-        || fileSystem.f_blocks == 0)
-        return std::nullopt;
-    QByteArray bytes = file.read(largestImageFile + 1);
-    if (bytes.size() > largestImageFile)
-        return std::nullopt;
-    return bytes;
-}
-
 } // namespace
 
 // A null image would send the label to open the file by its name.
@@ -134,8 +85,13 @@ std::optional<QImage> decodedImage(QByteArray bytes)
 {
     // Every reader of the toolkit allocates its image within this limit, also while it only tells
     // whether it can read the data, as the GIF reader does by decoding it. The limit holds for the
-    // whole program, which decodes nothing larger than an icon elsewhere.
-    QImageReader::setAllocationLimit(allocationLimitMiB);
+    // whole program, which decodes nothing larger than an icon elsewhere; it is set once, before
+    // any of the threads that decode reads it.
+    static const bool limited = [] {
+        QImageReader::setAllocationLimit(allocationLimitMiB);
+        return true;
+    }();
+    Q_UNUSED(limited);
     for (const DecodedFormat &format : decodedFormats) {
         if (!bytes.startsWith(format.signature))
             continue;
@@ -160,30 +116,4 @@ std::optional<QImage> decodedImage(QByteArray bytes)
     if (!QImageReader::imageFormat(&input).isEmpty())
         return std::nullopt;
     return placeholderImage();
-}
-
-// Every render asks only whether the file changed.
-std::optional<QImage> fileImage(const QString &path)
-{
-    struct FileImage
-    {
-        Signature signature;
-        std::optional<QImage> image;
-    };
-    static QHash<QString, FileImage> known;
-    struct stat status;
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
-        return placeholderImage(); // missing
-    if (!S_ISREG(status.st_mode))
-        return std::nullopt;
-    const Signature signature = signatureOf(status);
-    const auto found = known.constFind(path);
-    if (found != known.cend() && found->signature == signature)
-        return found->image;
-    if (known.size() >= mostRememberedFiles)
-        known.clear();
-    const std::optional<QByteArray> bytes = imageFileBytes(path);
-    const std::optional<QImage> image = bytes ? decodedImage(*bytes) : std::nullopt;
-    known.insert(path, { signature, image });
-    return image;
 }

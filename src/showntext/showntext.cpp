@@ -1,4 +1,5 @@
 #include "showntext.h"
+#include "imagefiles.h"
 #include "shownimage.h"
 
 #include <QHash>
@@ -33,6 +34,9 @@ constexpr qsizetype referenceLength = 10;
 
 // Texts change only through the dialogs, and each distinct one is parsed once.
 constexpr qsizetype mostRememberedTexts = 64;
+// As a text is first shown, its images on a local disk are read within this, and it shows them
+// from its very first render; the images of a file system that is slower to answer come later.
+constexpr int firstShowWaitMs = 50;
 
 // Stands where the label's own markup resumes after the text; no one types it.
 const QString marker = QStringLiteral("\uE000");
@@ -264,7 +268,17 @@ Markup parsed(const QString &text)
     return *known.insert(text, parse(text));
 }
 
-// The markup with its images as the files now hold them; nothing where one must not be shown,
+// How a text's markup is read; nothing for a text that holds none, whose length alone bounds its
+// cost.
+std::optional<Markup> markupOf(const QString &text)
+{
+    if (!text.contains(QLatin1Char('<')) && text.size() <= mostCharacters)
+        return std::nullopt;
+    // Only the beginning can be shown, and only that much decides where it may be cut.
+    return parsed(text.left(mostCharacters + referenceLength));
+}
+
+// The markup with its images as the files were last read; nothing where one must not be shown,
 // or where they hold too many pixels together.
 std::optional<ShownText> withImages(const Markup &markup)
 {
@@ -298,15 +312,27 @@ void lendImages(QLabel *label, const QList<ShownText> &parts)
 
 ShownText shownText(const QString &text)
 {
-    if (!text.contains(QLatin1Char('<')) && text.size() <= mostCharacters)
-        return { text, {} }; // no markup: its length alone bounds its cost
-    // Only the beginning can be shown, and only that much decides where it may be cut.
-    const Markup markup = parsed(text.left(mostCharacters + referenceLength));
-    if (!markup.beginning.isNull()) {
-        if (const std::optional<ShownText> shown = withImages(markup))
+    const std::optional<Markup> markup = markupOf(text);
+    if (!markup)
+        return { text, {} };
+    if (!markup->beginning.isNull()) {
+        if (const std::optional<ShownText> shown = withImages(*markup))
             return *shown;
     }
     return { text.left(cutLength(text)).toHtmlEscaped(), {} };
+}
+
+void awaitImages(const QStringList &texts, QDeadlineTimer deadline)
+{
+    QStringList files;
+    for (const QString &text : texts) {
+        const std::optional<Markup> markup = markupOf(text);
+        for (const Resource &resource : markup ? markup->resources : QList<Resource>()) {
+            if (!resource.file.isEmpty())
+                files.append(resource.file);
+        }
+    }
+    awaitFileImages(files, deadline);
 }
 
 void setRichText(QLabel *label, const QString &richText, const QList<ShownText> &parts)
@@ -331,6 +357,7 @@ void setRichText(QLabel *label, const QString &richText, const QList<ShownText> 
 
 void describeSign(QWidget *window, const QString &text, const QString &comment)
 {
+    awaitImages({ text, comment }, QDeadlineTimer(firstShowWaitMs));
     const QString description = plainTextOf(shownText(text).markup).simplified() + QLatin1Char('\n')
         + plainTextOf(shownText(comment).markup).simplified();
     window->setAccessibleDescription(description);

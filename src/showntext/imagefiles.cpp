@@ -1,0 +1,230 @@
+#include "imagefiles.h"
+#include "shownimage.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QHash>
+#include <QMutex>
+#include <QThreadPool>
+#include <QWaitCondition>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr qint64 largestImageFile = 1024 * 1024;
+// Each distinct file is read once while it stays the same.
+constexpr qsizetype mostRememberedFiles = 64;
+// The window renders once a second, and asks about no file more often.
+constexpr int checkIntervalMs = 1000;
+// Both lines' images, four each at the most, can be checked at once. A file is checked by one
+// reader at a time: a file system that stopped answering holds a reader for each of its files at
+// the most, and whatever waits for a reader stays within the files remembered.
+constexpr int mostReaders = 8;
+
+// What tells a changed file from the one that was read.
+using Signature = std::array<qint64, 5>;
+
+Signature signatureOf(const struct stat &status)
+{
+    return { qint64(status.st_dev), qint64(status.st_ino), qint64(status.st_size),
+        qint64(status.st_mtim.tv_sec), qint64(status.st_mtim.tv_nsec) };
+}
+
+// A file's bytes, judged by what was opened rather than by its name: opened without blocking,
+// so that a pipe or a device put in the file's place since it was asked about can't hold its
+// reader, and read only when it is a regular file that a file system stores (not /proc, /sys or
+// a device), of at most the bound. Nothing when it must not be shown; empty when it can't be read.
+std::optional<QByteArray> fileBytes(const QByteArray &name)
+{
+    const int descriptor = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
+        return QByteArray();
+    QFile file;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return QByteArray();
+    }
+    struct stat status;
+    struct statvfs fileSystem;
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)
+        || status.st_size > largestImageFile || ::fstatvfs(descriptor, &fileSystem) != 0
+        || fileSystem.f_blocks == 0)
+        return std::nullopt;
+    QByteArray bytes = file.read(largestImageFile + 1);
+    if (bytes.size() > largestImageFile)
+        return std::nullopt;
+    return bytes;
+}
+
+// What a check of a file found: whether it is the one last read, and if not, its bytes.
+struct Check
+{
+    Signature signature {}; // none while it is missing or no regular file
+    bool unchanged = false;
+    std::optional<QByteArray> bytes; // nothing when it must not be shown; empty when unreadable
+};
+
+Check checkFile(const QByteArray &name, const Signature &known)
+{
+    struct stat status;
+    if (::stat(name.constData(), &status) != 0)
+        return { {}, false, QByteArray() }; // missing: the placeholder
+    if (!S_ISREG(status.st_mode))
+        return { {}, false, std::nullopt };
+    const Signature signature = signatureOf(status);
+    if (signature == known)
+        return { signature, true, std::nullopt };
+    return { signature, false, fileBytes(name) };
+}
+
+// The files that the texts show, with the image last read from each. The window's thread asks
+// and waits only here; readers on threads of their own check the files and answer here.
+class ImageFiles
+{
+public:
+    ImageFiles();
+
+    std::optional<QImage> image(const QString &path);
+    void await(const QStringList &paths, QDeadlineTimer deadline);
+    void close();
+
+private:
+    struct File
+    {
+        std::optional<QImage> image = placeholderImage(); // as last read
+        Signature signature {}; // of the file that the image was read from
+        bool read = false;
+        bool checking = false; // a reader is asked for at most one check at a time
+        QDeadlineTimer nextCheck; // expired: it may be checked again
+    };
+
+    File *file(const QString &path);
+    void check(const QString &path, const QByteArray &name);
+
+    QMutex mutex;
+    QWaitCondition answered;
+    QHash<QString, File> files;
+    QThreadPool readers;
+    int decoding = 0;
+    bool closing = false;
+};
+
+// Never destroyed: a reader that a file system holds may come back after the program has begun
+// to end, and must still find the table.
+ImageFiles &imageFiles()
+{
+    static ImageFiles *const files = new ImageFiles;
+    return *files;
+}
+
+ImageFiles::ImageFiles()
+{
+    readers.setMaxThreadCount(mostReaders);
+    // Readers stay for the program's life, so that none ends its thread as the program ends.
+    readers.setExpiryTimeout(-1);
+    qAddPostRoutine([] { imageFiles().close(); });
+}
+
+// What is known now; the file is checked again on a reader, at most once a second.
+std::optional<QImage> ImageFiles::image(const QString &path)
+{
+    QMutexLocker locker(&mutex);
+    File *const found = file(path);
+    if (!found)
+        return placeholderImage();
+    if (!found->checking && found->nextCheck.hasExpired()) {
+        found->checking = true;
+        found->nextCheck.setRemainingTime(checkIntervalMs);
+        readers.start([this, path, name = QFile::encodeName(path)] { check(path, name); });
+    }
+    return found->image;
+}
+
+void ImageFiles::await(const QStringList &paths, QDeadlineTimer deadline)
+{
+    for (const QString &path : paths)
+        image(path);
+    QMutexLocker locker(&mutex);
+    const auto unread = [&] {
+        return std::any_of(paths.cbegin(), paths.cend(), [&](const QString &path) {
+            const auto found = files.constFind(path);
+            return found != files.cend() && !found->read;
+        });
+    };
+    while (unread()) {
+        if (!answered.wait(&mutex, deadline))
+            return;
+    }
+}
+
+// The program is ending: no reader starts to decode, and those that decode, in the toolkit's
+// code, are waited for, each a few tens of milliseconds at the most. A reader that a file system
+// holds is not.
+void ImageFiles::close()
+{
+    QMutexLocker locker(&mutex);
+    closing = true;
+    readers.clear();
+    while (decoding > 0)
+        answered.wait(&mutex);
+}
+
+// The file's entry; none while every file remembered is being checked.
+ImageFiles::File *ImageFiles::file(const QString &path)
+{
+    const auto found = files.find(path);
+    if (found != files.end())
+        return &*found;
+    if (files.size() >= mostRememberedFiles)
+        files.removeIf([](const auto &entry) { return !entry->checking; });
+    if (files.size() >= mostRememberedFiles)
+        return nullptr;
+    return &*files.insert(path, File());
+}
+
+// On a reader's thread. The file system may hold it for as long as a share's server is away.
+void ImageFiles::check(const QString &path, const QByteArray &name)
+{
+    QMutexLocker locker(&mutex);
+    const Signature known = files.constFind(path)->signature; // kept while it is checked
+    locker.unlock();
+    const Check found = checkFile(name, known);
+    locker.relock();
+    if (closing)
+        return;
+    std::optional<QImage> image;
+    if (!found.unchanged && found.bytes) {
+        ++decoding;
+        locker.unlock();
+        image = decodedImage(*found.bytes);
+        locker.relock();
+        --decoding;
+    }
+    File &file = *files.find(path);
+    if (!found.unchanged) {
+        file.image = image;
+        file.signature = found.signature;
+    }
+    file.read = true;
+    file.checking = false;
+    answered.wakeAll();
+}
+
+} // namespace
+
+std::optional<QImage> fileImage(const QString &path)
+{
+    return imageFiles().image(path);
+}
+
+void awaitFileImages(const QStringList &paths, QDeadlineTimer deadline)
+{
+    imageFiles().await(paths, deadline);
+}
