@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QHash>
 #include <QMutex>
+#include <QThread>
 #include <QThreadPool>
 #include <QWaitCondition>
 
@@ -197,10 +198,13 @@ void ImageFiles::check(const QString &path, const QByteArray &name)
     locker.unlock();
     const Check found = checkFile(name, known);
     locker.relock();
-    if (closing)
-        return;
     std::optional<QImage> image;
     if (!found.unchanged && found.bytes) {
+        // A core stays the window's, however many images are to be decoded at once.
+        while (!closing && decoding >= std::max(1, QThread::idealThreadCount() - 1))
+            answered.wait(&mutex);
+        if (closing)
+            return;
         ++decoding;
         locker.unlock();
         image = decodedImage(*found.bytes);

@@ -35,8 +35,9 @@ constexpr qsizetype referenceLength = 10;
 // Texts change only through the dialogs, and each distinct one is parsed once.
 constexpr qsizetype mostRememberedTexts = 64;
 // As a text is first shown, its images on a local disk are read within this, and it shows them
-// from its very first render; the images of a file system that is slower to answer come later.
-constexpr int firstShowWaitMs = 50;
+// from its very first render; those of a file system slower to answer come at a later render.
+// The bounce waits as long: about two of its steps.
+constexpr int firstShowWaitMs = 30;
 
 // Stands where the label's own markup resumes after the text; no one types it.
 const QString marker = QStringLiteral("\uE000");
