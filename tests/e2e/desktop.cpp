@@ -78,7 +78,17 @@ bool Desktop::start()
 
 int Desktop::close()
 {
+    requestClose();
+    return exitCode();
+}
+
+void Desktop::requestClose() const
+{
     runTool(QStringLiteral("wmctrl"), { QStringLiteral("-i"), QStringLiteral("-c"), window });
+}
+
+int Desktop::exitCode()
+{
     if (!app.waitForFinished(10000))
         return -1;
     return app.exitStatus() == QProcess::NormalExit ? app.exitCode() : -1;
@@ -136,6 +146,13 @@ QString Desktop::readText() const
         { QStringLiteral("-window"), window, QStringLiteral("-resize"), QStringLiteral("300%"),
             image });
     return runTool(QStringLiteral("tesseract"), { image, QStringLiteral("stdout") });
+}
+
+QImage Desktop::grab() const
+{
+    const QString image = home.filePath(QStringLiteral("grab.png"));
+    runTool(QStringLiteral("import"), { QStringLiteral("-window"), window, image });
+    return QImage(image);
 }
 
 void Desktop::activate() const

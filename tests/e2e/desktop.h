@@ -1,6 +1,7 @@
 #ifndef DESKTOP_H
 #define DESKTOP_H
 
+#include <QImage>
 #include <QProcess>
 #include <QRect>
 #include <QStringList>
@@ -18,13 +19,17 @@ public:
     void setCommand(const QStringList &command); // start it by this command line instead
     bool start();
     int close(); // the exit code, or -1 when the program did not end by itself
+    void requestClose() const; // as the window manager's close button does
+    int exitCode(); // once the program has ended by itself, within seconds; else -1
     bool isRunning() const { return app.state() != QProcess::NotRunning; }
+    qint64 processId() const { return app.processId(); }
 
     QString windowId() const { return window; }
     QRect geometry(const QString &id = QString()) const;
     QPoint frameTopLeft() const; // where the program placed its window, frame included
     QString findWindow(const QString &title) const; // the visible window of that very title
     QString readText() const; // what the window shows, by OCR
+    QImage grab() const; // the window's client area
 
     void activate() const;
     void key(const QString &keys) const;
