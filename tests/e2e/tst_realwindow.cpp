@@ -58,6 +58,8 @@ private slots:
     void enterConfirmsTheSpeedDialog();
     void contextMenuByKeyboard();
     void contextMenuByClick();
+    void commandLine_data();
+    void commandLine();
 };
 
 void TestRealWindow::showsBouncingWindowAndExitsCleanly()
@@ -220,6 +222,46 @@ void TestRealWindow::contextMenuByClick()
     QTRY_VERIFY_WITH_TIMEOUT(desktop.findWindow("カスタムテキスト").isEmpty(), 5000);
     QCOMPARE(desktop.close(), 0);
     QVERIFY(desktop.settingsFile().isNull());
+}
+
+void TestRealWindow::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode"); // -1: the sign runs
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("help") << QStringList { "--help" } << 0
+                          << " [options]\nA desktop sign that counts up time.\n";
+    QTest::newRow("help with the toolkit's options")
+        << QStringList { "--help-all" } << 0 << "--platform <platformName[:options]>";
+    QTest::newRow("version") << QStringList { "-v" } << 0 << "Velmoran " VELMORAN_VERSION "\n";
+    QTest::newRow("unknown option")
+        << QStringList { "--bounce" } << 1 << "Unknown option 'bounce'.";
+    QTest::newRow("the toolkit's option")
+        << QStringList { "-platform", "offscreen" } << -1 << "MainWindow constructor completed";
+}
+
+// Only a command line that the sign takes shows it; no option of its own changes what it does.
+void TestRealWindow::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, printed);
+    QProcess app;
+    app.setProcessChannelMode(QProcess::MergedChannels);
+    app.start(VELMORAN_BINARY, arguments);
+    QByteArray output;
+    if (exitCode < 0) {
+        QTRY_VERIFY((output += app.readAll()).contains(printed.toUtf8()));
+        QCOMPARE(app.state(), QProcess::Running);
+        app.kill();
+        QVERIFY(app.waitForFinished(5000));
+        return;
+    }
+    QVERIFY(app.waitForFinished(10000));
+    output = app.readAll();
+    QVERIFY2(output.contains(printed.toUtf8()), output.constData());
+    QVERIFY(!output.contains("MainWindow constructor completed")); // no window, not even built
+    QCOMPARE(app.exitCode(), exitCode);
 }
 
 QTEST_GUILESS_MAIN(TestRealWindow)
