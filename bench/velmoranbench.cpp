@@ -1,5 +1,7 @@
 // Measures Velmoran against bare Qt programs of the same kind on the current X display, in
 // interleaved rounds, and prints medians and ratios. Run it through bench/run.sh.
+#include "slowgif.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -355,6 +357,17 @@ int compareTexts(Display &display, int rounds)
         { "a 32x32 PNG icon", QStringLiteral("<img src=\"%1\"> Lunch").arg(iconPath),
             QStringLiteral("...") },
         { "a drawing of 55,000 curves", fixture("curves.svg", curves + "'/></svg>") + " Lunch",
+            QStringLiteral("...") },
+        { "a GIF that takes seconds to decode, stopped by the budget",
+            fixture("slow.gif", slowGif()) + " Lunch", QStringLiteral("...") },
+        { "four such GIFs",
+            fixture("slow1.gif", slowGif()) + fixture("slow2.gif", slowGif())
+                + fixture("slow3.gif", slowGif()) + fixture("slow4.gif", slowGif()) + " Lunch",
+            QStringLiteral("...") },
+        { "data that the GIF reader takes for a 1273x25986 image",
+            fixture("gif.img",
+                QByteArray::fromHex("474900381021f90400000000002c003c726563741000008366b23b"))
+                + " Lunch",
             QStringLiteral("...") },
         { "a drawing that names a pipe",
             fixture("piped.svg",
