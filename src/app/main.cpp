@@ -5,10 +5,13 @@
 
 namespace {
 
-// Whether the command line asks only for help or for the version. The toolkit reaches for the
-// display first, and is then started on none, so that they answer in any terminal.
+// Whether the command line asks only for help or for the version, where the environment names
+// no display. The toolkit reaches for one first, and is then started on none, so that they answer
+// in any terminal; with a display, its own options, such as -display, are taken as ever.
 bool onlyAnswers(QCommandLineParser &parser, int argc, char *argv[])
 {
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return false;
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));

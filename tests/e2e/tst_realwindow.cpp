@@ -238,6 +238,8 @@ void TestRealWindow::commandLine_data()
         << QStringList { "--bounce" } << 1 << "Unknown option 'bounce'.";
     QTest::newRow("the toolkit's option")
         << QStringList { "-platform", "offscreen" } << -1 << "MainWindow constructor completed";
+    QTest::newRow("the version, with the toolkit's option") << QStringList { "-display",
+        qEnvironmentVariable("DISPLAY"), "--version" } << 0 << "Velmoran " VELMORAN_VERSION "\n";
 }
 
 // Only a command line that the sign takes shows it; no option of its own changes what it does.
