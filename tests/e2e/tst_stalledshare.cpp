@@ -50,9 +50,8 @@ void TestStalledShare::initTestCase()
     QVERIFY(QDir(scratch.path()).mkpath("served") && QDir(scratch.path()).mkpath("share"));
     QVERIFY(icon.save(scratch.filePath("served/logo.png")));
     share.setProcessChannelMode(QProcess::ForwardedChannels);
-    share.start("/usr/bin/python3",
-        { STALLING_SHARE, scratch.filePath("served"), scratch.filePath("share"),
-            scratch.filePath("away") });
+    share.start(STALLING_SHARE,
+        { scratch.filePath("served"), scratch.filePath("share"), scratch.filePath("away") });
     if (!QTest::qWaitFor([this] { return QFile::exists(scratch.filePath("share/logo.png")); }))
         QSKIP("no FUSE file system can be mounted here: no /dev/fuse, or no right to mount");
 }
