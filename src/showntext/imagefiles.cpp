@@ -9,9 +9,11 @@
 #include <QThreadPool>
 #include <QWaitCondition>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -38,51 +40,102 @@ Signature signatureOf(const struct stat &status)
         qint64(status.st_mtim.tv_sec), qint64(status.st_mtim.tv_nsec) };
 }
 
-// A file's bytes, judged by what was opened rather than by its name: opened without blocking,
-// so that a pipe or a device put in the file's place since it was asked about can't hold its
-// reader, and read only when it is a regular file that a file system stores (not /proc, /sys or
-// a device), of at most the bound. Nothing when it must not be shown; empty when it can't be read.
-std::optional<QByteArray> fileBytes(const QByteArray &name)
+// What a check of a file found, and how it goes from the checker to its reader.
+enum class Found : qint64 { Missing, Refused, Unchanged, Bytes };
+
+struct Header
 {
-    const int descriptor = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (descriptor < 0)
-        return QByteArray();
-    QFile file;
-    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(descriptor);
-        return QByteArray();
-    }
+    Signature signature {}; // none while it is missing or no regular file
+    Found found = Found::Missing;
+};
+
+// The checker's answer: the header, then the file's bytes when they are to be decoded. It is a
+// fork of a program with threads, and calls the system alone. The file is judged by what was
+// opened rather than by its name: opened without blocking, so that a pipe or a device put in its
+// place since it was asked about can't hold the checker, and read only when it is a regular file
+// that a file system stores (not /proc, /sys or a device), of at most the bound.
+[[noreturn]] void answerCheck(int answer, const char *name, const Signature &known)
+{
+    Header header;
     struct stat status;
-    struct statvfs fileSystem;
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)
-        || status.st_size > largestImageFile || ::fstatvfs(descriptor, &fileSystem) != 0
-        || fileSystem.f_blocks == 0)
-        return std::nullopt;
-    QByteArray bytes = file.read(largestImageFile + 1);
-    if (bytes.size() > largestImageFile)
-        return std::nullopt;
-    return bytes;
+    int descriptor = -1;
+    const bool exists = ::stat(name, &status) == 0;
+    if (exists && !S_ISREG(status.st_mode)) {
+        header.found = Found::Refused;
+    } else if (exists) {
+        header.signature = signatureOf(status);
+        header.found = header.signature == known ? Found::Unchanged : Found::Bytes;
+    }
+    if (header.found == Found::Bytes) {
+        descriptor = ::open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        struct statvfs fileSystem;
+        if (descriptor >= 0
+            && (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)
+                || status.st_size > largestImageFile || ::fstatvfs(descriptor, &fileSystem) != 0
+                || fileSystem.f_blocks == 0))
+            header.found = Found::Refused;
+    }
+    if (::write(answer, &header, sizeof header) != sizeof header)
+        ::_exit(1);
+    char chunk[64 * 1024];
+    ssize_t count = 0;
+    for (qint64 sent = 0; header.found == Found::Bytes && descriptor >= 0
+         && sent <= largestImageFile && (count = ::read(descriptor, chunk, sizeof chunk)) > 0;
+         sent += count) {
+        if (::write(answer, chunk, size_t(count)) != count)
+            ::_exit(1);
+    }
+    ::_exit(count < 0 ? 1 : 0);
 }
 
 // What a check of a file found: whether it is the one last read, and if not, its bytes.
 struct Check
 {
-    Signature signature {}; // none while it is missing or no regular file
+    Signature signature {};
     bool unchanged = false;
     std::optional<QByteArray> bytes; // nothing when it must not be shown; empty when unreadable
 };
 
+Check receivedCheck(int answer)
+{
+    Header header;
+    if (::read(answer, &header, sizeof header) != sizeof header)
+        return { {}, false, QByteArray() };
+    if (header.found != Found::Bytes)
+        return { header.signature, header.found == Found::Unchanged,
+            header.found == Found::Missing ? std::optional(QByteArray()) : std::nullopt };
+    QFile file;
+    file.open(answer, QIODevice::ReadOnly);
+    QByteArray bytes = file.read(largestImageFile + 1);
+    if (bytes.size() > largestImageFile)
+        return { header.signature, false, std::nullopt };
+    return { header.signature, false, bytes };
+}
+
+// A file system that stopped answering holds whoever asked it, beyond the reach of any signal,
+// until its server comes back, and holds the process too as it ends. The file is asked by a
+// process of its own, which the program can end without.
 Check checkFile(const QByteArray &name, const Signature &known)
 {
-    struct stat status;
-    if (::stat(name.constData(), &status) != 0)
-        return { {}, false, QByteArray() }; // missing: the placeholder
-    if (!S_ISREG(status.st_mode))
-        return { {}, false, std::nullopt };
-    const Signature signature = signatureOf(status);
-    if (signature == known)
-        return { signature, true, std::nullopt };
-    return { signature, false, fileBytes(name) };
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        return { {}, false, QByteArray() };
+    const pid_t checker = ::fork();
+    if (checker == 0) {
+        // Nothing of the program's, its display's connection above all, is kept open by a
+        // checker that a file system holds.
+        ::dup2(ends[1], 3);
+        ::close_range(4, ~0U, 0);
+        answerCheck(3, name.constData(), known);
+    }
+    ::close(ends[1]);
+    Check check = checker > 0 ? receivedCheck(ends[0]) : Check { {}, false, QByteArray() };
+    ::close(ends[0]);
+    int status = 0;
+    while (checker > 0 && ::waitpid(checker, &status, 0) < 0 && errno == EINTR) { }
+    if (checker > 0 && !(WIFEXITED(status) && WEXITSTATUS(status) == 0) && check.bytes)
+        check.bytes = QByteArray(); // the file could not be read through
+    return check;
 }
 
 // The files that the texts show, with the image last read from each. The window's thread asks
