@@ -99,13 +99,13 @@ struct Check
 Check receivedCheck(int answer)
 {
     Header header;
-    if (::read(answer, &header, sizeof header) != sizeof header)
+    QFile file;
+    if (::read(answer, &header, sizeof header) != sizeof header
+        || !file.open(answer, QIODevice::ReadOnly))
         return { {}, false, QByteArray() };
     if (header.found != Found::Bytes)
         return { header.signature, header.found == Found::Unchanged,
             header.found == Found::Missing ? std::optional(QByteArray()) : std::nullopt };
-    QFile file;
-    file.open(answer, QIODevice::ReadOnly);
     QByteArray bytes = file.read(largestImageFile + 1);
     if (bytes.size() > largestImageFile)
         return { header.signature, false, std::nullopt };
