@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
@@ -77,15 +78,15 @@ struct Header
     }
     if (::write(answer, &header, sizeof header) != sizeof header)
         ::_exit(1);
-    char chunk[64 * 1024];
-    ssize_t count = 0;
-    for (qint64 sent = 0; header.found == Found::Bytes && descriptor >= 0
-         && sent <= largestImageFile && (count = ::read(descriptor, chunk, sizeof chunk)) > 0;
-         sent += count) {
-        if (::write(answer, chunk, size_t(count)) != count)
+    // The kernel copies the bytes to the pipe, up to one more than the bound.
+    for (qint64 left = largestImageFile + 1;
+         header.found == Found::Bytes && descriptor >= 0 && left > 0;) {
+        const ssize_t count = ::sendfile(answer, descriptor, nullptr, size_t(left));
+        if (count < 0)
             ::_exit(1);
+        left = count == 0 ? 0 : left - count;
     }
-    ::_exit(count < 0 ? 1 : 0);
+    ::_exit(0);
 }
 
 // What a check of a file found: whether it is the one last read, and if not, its bytes.
@@ -100,8 +101,8 @@ Check receivedCheck(int answer)
 {
     Header header;
     QFile file;
-    if (::read(answer, &header, sizeof header) != sizeof header
-        || !file.open(answer, QIODevice::ReadOnly))
+    if (!file.open(answer, QIODevice::ReadOnly)
+        || file.read(reinterpret_cast<char *>(&header), sizeof header) != sizeof header)
         return { {}, false, QByteArray() };
     if (header.found != Found::Bytes)
         return { header.signature, header.found == Found::Unchanged,
