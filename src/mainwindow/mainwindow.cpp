@@ -52,12 +52,6 @@ MainWindow::MainWindow(QWidget *parent)
     , dvdVelocityX(0)
     , dvdVelocityY(0)
 {
-    // Full screen shows the two lines at 72 and 57 pixels, and a heading in them at up to 173. The
-    // toolkit caches glyphs only up to 64 pixels and draws larger ones from their outlines at
-    // every paint, at up to a hundred times the cost. Past 256 pixels so few glyphs fit on the
-    // screen that their outlines stay cheap, while a cache of them would take much memory. The
-    // toolkit reads this as it first draws text.
-    qputenv("QT_MAX_CACHED_GLYPH_SIZE", "256");
     ui->setupUi(this);
 
     // The bounce follows whichever screen is primary now, and never touches one that is gone.
