@@ -139,12 +139,12 @@ QString Desktop::findWindow(const QString &title) const
     return QString();
 }
 
-QString Desktop::readText() const
+QString Desktop::readText(int percent) const
 {
     const QString image = home.filePath(QStringLiteral("window.png"));
     runTool(QStringLiteral("import"),
-        { QStringLiteral("-window"), window, QStringLiteral("-resize"), QStringLiteral("300%"),
-            image });
+        { QStringLiteral("-window"), window, QStringLiteral("-resize"),
+            QStringLiteral("%1%").arg(percent), image });
     return runTool(QStringLiteral("tesseract"), { image, QStringLiteral("stdout") });
 }
 

@@ -28,7 +28,7 @@ public:
     QRect geometry(const QString &id = QString()) const;
     QPoint frameTopLeft() const; // where the program placed its window, frame included
     QString findWindow(const QString &title) const; // the visible window of that very title
-    QString readText() const; // what the window shows, by OCR
+    QString readText(int percent = 300) const; // what the window shows, by OCR, scaled
     QImage grab() const; // the window's client area
 
     void activate() const;

@@ -48,6 +48,8 @@ class TestRealWindow : public QObject
 
 private slots:
     void showsBouncingWindowAndExitsCleanly();
+    void showsItsMainLine_data();
+    void showsItsMainLine();
     void dvdKeyStopsAndRestartsTheMotion();
     void fullScreenKeyIsReliable_data();
     void fullScreenKeyIsReliable();
@@ -84,6 +86,48 @@ void TestRealWindow::showsBouncingWindowAndExitsCleanly()
         desktop.screenshot(qEnvironmentVariable("VELMORAN_SCREENSHOT"));
     QCOMPARE(desktop.close(), 0);
     QVERIFY(desktop.settingsFile().isNull());
+}
+
+void TestRealWindow::showsItsMainLine_data()
+{
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<bool>("fullScreen");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("full screen") << QByteArray() << true << "Nothing to do at 00:00:0";
+    for (const QByteArray size : { "66", "120" }) {
+        QTest::addRow("full screen at %s px", size.constData())
+            << "[ui]\nfullscreenFontSize=" + size + "\n"
+            << true << "Nothing to do at 00:00:0";
+    }
+    QTest::newRow("an 80 px span in the window")
+        << QByteArray("[ui]\ncustomText=<span style='font-size: 80px'>Ok</span>\n") << false
+        << "Ok at 00:00:0";
+}
+
+// Read off the screen: every glyph is drawn, however large.
+void TestRealWindow::showsItsMainLine()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(bool, fullScreen);
+    QFETCH(QString, line);
+    Desktop desktop;
+    if (!settings.isEmpty())
+        desktop.writeSettings(settings);
+    QVERIFY(desktop.start());
+    if (fullScreen) {
+        desktop.activate();
+        desktop.key("f");
+        QTRY_COMPARE_WITH_TIMEOUT(desktop.geometry(), screenRect, 5000);
+    }
+    // Shrunk, full screen reads only once a tick has drawn the line at its size.
+    const int percent = fullScreen ? 25 : 300;
+    QString shown;
+    // OCR spaces large letters apart.
+    const auto read = [&] {
+        shown = desktop.readText(percent);
+        return shown.simplified().remove(' ').contains(QString(line).remove(' '));
+    };
+    QVERIFY2(QTest::qWaitFor(read, 10000), qPrintable(shown)); // in real time: a reading is slow
 }
 
 // Caps Lock and Shift leave a letter the same command.
