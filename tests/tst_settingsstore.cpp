@@ -2,6 +2,7 @@
 
 #include <QInputDialog>
 #include <QLabel>
+#include <QScopeGuard>
 
 class TestSettingsStore : public WindowTest
 {
@@ -14,6 +15,8 @@ private slots:
     void unconvertibleValuesLoad();
     void confirmedDialogWritesAllSix_data();
     void confirmedDialogWritesAllSix();
+    void unwritableStoreWarns_data() { confirmedDialogWritesAllSix_data(); }
+    void unwritableStoreWarns();
     void unconfirmedDialogWritesNothing_data();
     void unconfirmedDialogWritesNothing();
     void saveWritesBackWhatWasLoaded();
@@ -96,6 +99,32 @@ void TestSettingsStore::confirmedDialogWritesAllSix()
     QCOMPARE(settings.value("ui/normalFontSize").toInt(), 21);
     QCOMPARE(settings.value("ui/customText").toString(), probe().customText());
     QCOMPARE(settings.value("ui/comment").toString(), probe().comment());
+}
+
+// A folder left to another user, or a full disk: the change holds while the sign runs, and the
+// user hears of it at every confirmation.
+void TestSettingsStore::unwritableStoreWarns()
+{
+    QFETCH(QByteArray, slot);
+    // A file where the store's folder belongs: not even root can write the store.
+    QFile blocker(QFileInfo(settings.filePath()).path());
+    QVERIFY(QDir(blocker.fileName()).removeRecursively() && blocker.open(QIODevice::WriteOnly));
+    const auto unblock = qScopeGuard([&] { blocker.remove(); });
+    for (int confirmation = 0; confirmation < 2; ++confirmation) {
+        QTest::ignoreMessage(QtWarningMsg,
+            QRegularExpression("^Velmoran could not write its settings to .*/Velmoran/"
+                               "Brisquel.conf: the change holds until Velmoran closes.$"));
+        const QString opened = answerModal<QDialog>([&] { probe().call(slot); },
+            [](QDialog *modal) {
+                if (auto *input = qobject_cast<QInputDialog *>(modal))
+                    input->setTextValue(QStringLiteral("new"));
+                modal->accept();
+            });
+        QVERIFY2(opened.endsWith(", then Settings Warning"), qPrintable(opened));
+    }
+    QVERIFY(label()->text().contains(probe().customText() + " at "));
+    QVERIFY(label()->text().contains(probe().comment() + "</div>"));
+    QCOMPARE(blocker.size(), 0);
 }
 
 void TestSettingsStore::unconfirmedDialogWritesNothing_data()

@@ -3,8 +3,10 @@
 #include "showntext.h"
 #include "ui_mainwindow.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
@@ -28,6 +30,19 @@ const QString defaultCustomText = QStringLiteral("Nothing to do");
 const QString defaultComment = QStringLiteral("...");
 constexpr int defaultNormalFontSize = 18;
 constexpr int defaultFullscreenFontSize = 72;
+
+// A change confirmed in a dialog that the store did not take holds only while the sign runs: the
+// user is told at once, rather than finding the old values at the next start.
+void warnUnsaved(QWidget *window, const QString &storePath)
+{
+    const QString text
+        = QStringLiteral("Velmoran could not write its settings to %1: the change holds until "
+                         "Velmoran closes.")
+              .arg(QDir::toNativeSeparators(storePath));
+    qWarning().noquote() << text;
+    QMessageBox::warning(
+        window, QStringLiteral("Settings Warning"), text, QMessageBox::Ok, QMessageBox::NoButton);
+}
 
 } // namespace
 
@@ -120,6 +135,9 @@ void MainWindow::saveSettings()
     settings.setValue(commentKey, comment);
     settings.setValue(normalFontSizeKey, normalFontSize);
     settings.setValue(fullscreenFontSizeKey, fullscreenFontSize);
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        warnUnsaved(this, settings.fileName());
 }
 
 void MainWindow::showSettingsDialog()
