@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Runs a command in a private, headless desktop session, then ends the session:
 #   x       a virtual X display (1920x1080) managed by openbox;
+#   ratpoison, xmonad
+#           the same display managed by that window manager instead: ratpoison keeps windows
+#           where it puts them, xmonad grants no full screen;
 #   gnome   a GNOME Wayland session: mutter with XWayland, in a D-Bus session of its own;
 #   weston  a Wayland compositor without XWayland.
-# Usage: session.sh x|gnome|weston COMMAND [ARG...]; exits with the command's status.
+# The kind is exported as VELMORAN_SESSION.
+# Usage: session.sh KIND COMMAND [ARG...]; exits with the command's status.
 set -euo pipefail
 kind=$1
 shift
@@ -14,7 +18,8 @@ pids=()
 cleanup() {
     local i
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do # the last started first
-        kill "${pids[i]}" 2>/dev/null && wait "${pids[i]}" 2>/dev/null
+        # xmonad ends by the signal itself, with a status that is no failure of the session's.
+        kill "${pids[i]}" 2>/dev/null && { wait "${pids[i]}" 2>/dev/null || true; }
     done
     rm -rf "$runtime"
 }
@@ -45,14 +50,18 @@ await() {
 export XDG_RUNTIME_DIR=$runtime
 unset DISPLAY WAYLAND_DISPLAY XAUTHORITY QT_QPA_PLATFORM
 case $kind in
-x)
+x | ratpoison | xmonad)
     # Xvfb picks a free display itself and writes its number to the file.
     start xvfb Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$runtime/display"
     await xvfb test -s "$runtime/display"
     DISPLAY=:$(<"$runtime/display")
     export DISPLAY QT_QPA_PLATFORM=xcb
-    start openbox openbox --sm-disable
-    await openbox eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"'
+    wm=("$kind")
+    [[ $kind == x ]] && wm=(openbox --sm-disable)
+    start "$kind" "${wm[@]}"
+    # xmonad says nothing on the root window, and takes over the windows already shown as it starts.
+    [[ $kind == xmonad ]] ||
+        await "$kind" eval 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q ATOM'
     ;;
 gnome)
     export DBUS_SESSION_BUS_ADDRESS=unix:path=$runtime/bus
@@ -72,11 +81,12 @@ weston)
     export WAYLAND_DISPLAY=wayland-velmoran QT_QPA_PLATFORM=wayland
     ;;
 *)
-    echo "Usage: session.sh x|gnome|weston COMMAND [ARG...]" >&2
+    echo "Usage: session.sh x|ratpoison|xmonad|gnome|weston COMMAND [ARG...]" >&2
     exit 2
     ;;
 esac
 
+export VELMORAN_SESSION=$kind
 status=0
 "$@" || status=$?
 exit "$status"

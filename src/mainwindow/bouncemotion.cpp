@@ -1,9 +1,13 @@
 #include "mainwindow.h"
 
 #include <QGuiApplication>
+#include <QHash>
 #include <QMessageBox>
+#include <QMoveEvent>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdlib>
@@ -15,6 +19,74 @@ const QString waylandWarning
     = QStringLiteral("Running on Wayland. Window positioning may not work properly.\n"
                      "Consider running with: QT_QPA_PLATFORM=xcb ./Velmoran\n"
                      "or use X11 session for full functionality.");
+const QString stillDesktopWarning
+    = QStringLiteral("This desktop keeps the window where it places it: it cannot bounce here.\n"
+                     "For the bouncing, use a desktop that lets windows place themselves,\n"
+                     "such as GNOME, KDE Plasma, Xfce, MATE, Cinnamon or i3.");
+
+// About two seconds of steps: in each such round, a desktop that keeps the window where it put it
+// puts it back there at most steps, one that holds it back now and then, as at a screen edge, at a
+// few.
+constexpr int stepsPerRound = 120;
+
+void warnOfPlatform(QWidget *window, const QString &text)
+{
+    QMessageBox::warning(
+        window, QStringLiteral("Platform Warning"), text, QMessageBox::Ok, QMessageBox::NoButton);
+}
+
+// Tells a desktop that keeps the window at a place of its own from one that places it where the
+// steps ask. Such a desktop may take each move for a moment before it puts the window back; a busy
+// one places it a few steps late. The window system reports every place as it is taken.
+class PlacementWatch : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit PlacementWatch(QWidget *window)
+        : QObject(window)
+        , window(window)
+    {
+    }
+
+    // Notes a step that asked for a move; true once the desktop has put the window back at one
+    // place at half the steps of a round.
+    bool heldAfterStep()
+    {
+        if (reporter != window->windowHandle()) { // made as the window is first shown
+            reporter = window->windowHandle();
+            reporter->installEventFilter(this);
+        }
+        if (++steps < stepsPerRound)
+            return false;
+        const auto most = std::max_element(reports.cbegin(), reports.cend());
+        const bool held = most != reports.cend() && *most >= stepsPerRound / 2;
+        steps = 0;
+        reports.clear();
+        return held;
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Move && event->spontaneous())
+            ++reports[static_cast<QMoveEvent *>(event)->pos()];
+        return false;
+    }
+
+private:
+    QWidget *window;
+    QPointer<QWindow> reporter;
+    int steps = 0;
+    QHash<QPoint, int> reports; // in this round, by place
+};
+
+// The window's watch, made with its first start.
+PlacementWatch *placementWatch(QWidget *window)
+{
+    auto *watch = window->findChild<PlacementWatch *>(QString(), Qt::FindDirectChildrenOnly);
+    return watch ? watch : new PlacementWatch(window);
+}
 
 // Where the window's corner may travel: from the screen's own corner, which on a desktop of
 // several monitors need not be the desktop's origin, over the screen less the window's client area.
@@ -50,10 +122,8 @@ bool clampToEdges(double &position, int edge, int extent)
 void MainWindow::checkPlatformSupport()
 {
     canPositionWindow = QGuiApplication::platformName() != QLatin1String("wayland");
-    if (canPositionWindow)
-        return;
-    QMessageBox::warning(this, QStringLiteral("Platform Warning"), waylandWarning, QMessageBox::Ok,
-        QMessageBox::NoButton);
+    if (!canPositionWindow)
+        warnOfPlatform(this, waylandWarning);
 }
 
 double MainWindow::randomSpeed()
@@ -69,6 +139,7 @@ double MainWindow::randomSpeed()
 void MainWindow::setupDVD()
 {
     const QRect area = screen ? travelArea(screen, this) : QRect(0, 0, 0, 0);
+    placementWatch(this);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     dvdX = startCoordinate(std::rand(), area.left(), area.width());
     dvdY = startCoordinate(std::rand(), area.top(), area.height());
@@ -96,8 +167,16 @@ void MainWindow::moveDVD()
     dvdX = nx;
     dvdY = ny;
     // The window manager places a full-screen window; moving it would drop it back to normal.
-    if (!isFullScreen())
-        move(static_cast<int>(nx), static_cast<int>(ny));
+    if (isFullScreen())
+        return;
+    const QPoint target(static_cast<int>(nx), static_cast<int>(ny));
+    // Only a window on screen is placed by the desktop.
+    if (isVisible() && !isMinimized() && placementWatch(this)->heldAfterStep()) {
+        canPositionWindow = false; // before the warning, whose loop runs further steps
+        warnOfPlatform(this, stillDesktopWarning);
+        return;
+    }
+    move(target);
 }
 
 void MainWindow::toggleDVDMode()
@@ -113,3 +192,5 @@ void MainWindow::toggleDVDMode()
     } catch (...) {
     }
 }
+
+#include "bouncemotion.moc"

@@ -50,6 +50,8 @@ private slots:
     void showsBouncingWindowAndExitsCleanly();
     void showsItsMainLine_data();
     void showsItsMainLine();
+    void desktopsThatPlaceTheWindow_data();
+    void desktopsThatPlaceTheWindow();
     void dvdKeyStopsAndRestartsTheMotion();
     void fullScreenKeyIsReliable_data();
     void fullScreenKeyIsReliable();
@@ -128,6 +130,39 @@ void TestRealWindow::showsItsMainLine()
         return shown.simplified().remove(' ').contains(QString(line).remove(' '));
     };
     QVERIFY2(QTest::qWaitFor(read, 10000), qPrintable(shown)); // in real time: a reading is slow
+}
+
+void TestRealWindow::desktopsThatPlaceTheWindow_data()
+{
+    QTest::addColumn<QString>("key"); // pressed as the window shows
+    QTest::addColumn<bool>("warns");
+    // Each row runs in the session of its name: openbox places the window where the sign asks,
+    // ratpoison keeps it where it put it, xmonad grants no full screen.
+    QTest::newRow("x") << QString() << false;
+    QTest::newRow("ratpoison") << QString() << true;
+    QTest::newRow("xmonad") << "f" << false;
+}
+
+void TestRealWindow::desktopsThatPlaceTheWindow()
+{
+    QFETCH(QString, key);
+    QFETCH(bool, warns);
+    if (qEnvironmentVariable("VELMORAN_SESSION") != QTest::currentDataTag())
+        QSKIP("for a session of that desktop");
+    Desktop desktop;
+    QVERIFY(desktop.start());
+    if (!key.isEmpty())
+        desktop.key(key);
+    QTest::qWait(3000); // more than the two seconds in which the sign tells a desktop that holds it
+    QCOMPARE(!desktop.findWindow("Platform Warning").isEmpty(), warns);
+    QCOMPARE(desktop.geometry().size(), QSize(280, 150));
+    // Once warned, the sign stops asking to move; a desktop that holds it took each move for a
+    // moment.
+    QCOMPARE(positionsOver(desktop, 25).size() > 2, !warns);
+    if (!warns) {
+        const QString shown = desktop.readText();
+        QVERIFY2(shown.contains("Nothing to do at 00:00:0"), qPrintable(shown));
+    }
 }
 
 // Caps Lock and Shift leave a letter the same command.
