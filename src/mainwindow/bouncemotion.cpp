@@ -50,7 +50,7 @@ public:
     }
 
     // Notes a step that asked for a move; true once the desktop has put the window back at one
-    // place at half the steps of a round.
+    // place at half the steps of a round, or has told of a new place at few of them.
     bool heldAfterStep()
     {
         if (reporter != window->windowHandle()) { // made as the window is first shown
@@ -59,8 +59,11 @@ public:
         }
         if (++steps < stepsPerRound)
             return false;
+        int all = 0;
+        for (const int atPlace : std::as_const(reports))
+            all += atPlace;
         const auto most = std::max_element(reports.cbegin(), reports.cend());
-        const bool held = most != reports.cend() && *most >= stepsPerRound / 2;
+        const bool held = all < stepsPerRound / 4 || *most >= stepsPerRound / 2;
         steps = 0;
         reports.clear();
         return held;
@@ -170,8 +173,8 @@ void MainWindow::moveDVD()
     if (isFullScreen())
         return;
     const QPoint target(static_cast<int>(nx), static_cast<int>(ny));
-    // Only a window on screen is placed by the desktop.
-    if (isVisible() && !isMinimized() && placementWatch(this)->heldAfterStep()) {
+    // Only a window on screen, asked to go somewhere new, is placed by the desktop.
+    if (isVisible() && !isMinimized() && target != pos() && placementWatch(this)->heldAfterStep()) {
         canPositionWindow = false; // before the warning, whose loop runs further steps
         warnOfPlatform(this, stillDesktopWarning);
         return;
