@@ -9,4 +9,4 @@ svg_plugin=libqt6svg6
 apt-cache show qt6-svg-plugins >/dev/null 2>&1 && svg_plugin=qt6-svg-plugins
 test_packages=("$svg_plugin" qt6-base-private-dev weston qt6-wayland mutter xwayland dbus-daemon
     tesseract-ocr tesseract-ocr-eng desktop-file-utils appstream dpkg-dev file lintian
-    libfuse3-dev pkgconf fuse3 ratpoison xmonad)
+    libfuse3-dev pkgconf fuse3 ratpoison xmonad spectrwm)

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs a command in a private, headless desktop session, then ends the session:
 #   x       a virtual X display (1920x1080) managed by openbox;
-#   ratpoison, xmonad
+#   ratpoison, xmonad, spectrwm
 #           the same display managed by that window manager instead: ratpoison keeps windows
-#           where it puts them, xmonad grants no full screen;
+#           where it puts them, xmonad grants no full screen, spectrwm tiles them;
 #   gnome   a GNOME Wayland session: mutter with XWayland, in a D-Bus session of its own;
 #   weston  a Wayland compositor without XWayland.
 # The kind is exported as VELMORAN_SESSION.
@@ -50,7 +50,7 @@ await() {
 export XDG_RUNTIME_DIR=$runtime
 unset DISPLAY WAYLAND_DISPLAY XAUTHORITY QT_QPA_PLATFORM
 case $kind in
-x | ratpoison | xmonad)
+x | ratpoison | xmonad | spectrwm)
     # Xvfb picks a free display itself and writes its number to the file.
     start xvfb Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$runtime/display"
     await xvfb test -s "$runtime/display"
@@ -81,7 +81,7 @@ weston)
     export WAYLAND_DISPLAY=wayland-velmoran QT_QPA_PLATFORM=wayland
     ;;
 *)
-    echo "Usage: session.sh x|ratpoison|xmonad|gnome|weston COMMAND [ARG...]" >&2
+    echo "Usage: session.sh x|ratpoison|xmonad|spectrwm|gnome|weston COMMAND [ARG...]" >&2
     exit 2
     ;;
 esac

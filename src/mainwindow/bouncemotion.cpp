@@ -176,6 +176,10 @@ void MainWindow::moveDVD()
     // Only a window on screen, asked to go somewhere new, is placed by the desktop.
     if (isVisible() && !isMinimized() && target != pos() && placementWatch(this)->heldAfterStep()) {
         canPositionWindow = false; // before the warning, whose loop runs further steps
+        // A tiling desktop answers each move with the place and size asked for, though it gave the
+        // window a tile of its own; shown afresh, the window learns the tile and fills it.
+        hide();
+        show();
         warnOfPlatform(this, stillDesktopWarning);
         return;
     }

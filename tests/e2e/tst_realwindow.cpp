@@ -17,6 +17,19 @@ QSet<QPoint> positionsOver(const Desktop &desktop, int samples)
     return positions;
 }
 
+// Where the image shows dark pixels: the text, on a light scheme.
+QRect inkOf(const QImage &image)
+{
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 96)
+                ink |= QRect(x, y, 1, 1);
+        }
+    }
+    return ink;
+}
+
 // Presses a key on a freshly started window and waits for the dialog that it opens.
 bool openDialog(Desktop &desktop, const QString &key, const QString &title)
 {
@@ -136,17 +149,20 @@ void TestRealWindow::desktopsThatPlaceTheWindow_data()
 {
     QTest::addColumn<QString>("key"); // pressed as the window shows
     QTest::addColumn<bool>("warns");
+    QTest::addColumn<bool>("tiled"); // given a size of the desktop's own
     // Each row runs in the session of its name: openbox places the window where the sign asks,
-    // ratpoison keeps it where it put it, xmonad grants no full screen.
-    QTest::newRow("x") << QString() << false;
-    QTest::newRow("ratpoison") << QString() << true;
-    QTest::newRow("xmonad") << "f" << false;
+    // ratpoison keeps it where it put it, xmonad grants no full screen, spectrwm tiles it.
+    QTest::newRow("x") << QString() << false << false;
+    QTest::newRow("ratpoison") << QString() << true << false;
+    QTest::newRow("xmonad") << "f" << false << false;
+    QTest::newRow("spectrwm") << QString() << true << true;
 }
 
 void TestRealWindow::desktopsThatPlaceTheWindow()
 {
     QFETCH(QString, key);
     QFETCH(bool, warns);
+    QFETCH(bool, tiled);
     if (qEnvironmentVariable("VELMORAN_SESSION") != QTest::currentDataTag())
         QSKIP("for a session of that desktop");
     Desktop desktop;
@@ -159,6 +175,18 @@ void TestRealWindow::desktopsThatPlaceTheWindow()
         QTest::qWait(
             3000); // more than the two seconds in which the sign tells a desktop that holds it
         QVERIFY(desktop.findWindow("Platform Warning").isEmpty());
+    }
+    if (tiled) {
+        desktop.key("Return"); // the warning, over the middle of the tile
+        QTRY_VERIFY(desktop.findWindow("Platform Warning").isEmpty());
+        // One live copy of the text, in the middle of all that the desktop gave.
+        const QRect tile = desktop.geometry();
+        QVERIFY(tile.width() > 1000);
+        const QPoint middle = QRect(QPoint(), tile.size()).center();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (inkOf(desktop.grab()).center() - middle).manhattanLength() < 40, 5000);
+        QVERIFY(inkOf(desktop.grab()).width() < 400);
+        return;
     }
     QCOMPARE(desktop.geometry().size(), QSize(280, 150));
     // Once warned, the sign stops asking to move; a desktop that holds it took each move for a
