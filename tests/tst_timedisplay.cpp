@@ -297,6 +297,12 @@ void TestTimeDisplay::costlyOrUnsafeMarkupShowsAsText_data()
         << false;
     QTest::newRow("a GIF that takes seconds to decode")
         << "<img src=\"" + fixture("slow.gif", slowGif()) + "\">" << false;
+    QFile icon(imageOfSize(48, 48));
+    QVERIFY(icon.open(QIODevice::ReadOnly));
+    const QByteArray lying = icon.readAll().chopped(12) // its end chunk
+        + QByteArray::fromHex("23000025") + "tEXtComment" + '\0' + 'x';
+    QTest::newRow("a PNG with a text chunk said to hold 587 MB, a broken image") // found by fuzzing
+        << "<img src=\"" + fixture("lying.png", lying) + "\">" << true;
 }
 
 // Rich text reads the files that it names, and the label lays it out every second: a device or

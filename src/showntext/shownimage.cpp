@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QtEndian>
 
 #include <ctime>
 
@@ -21,8 +22,26 @@ struct DecodedFormat
     const char *name;
     QByteArrayView signature;
 };
+constexpr QByteArrayView pngSignature = "\x89PNG\r\n\x1a\n";
 constexpr DecodedFormat decodedFormats[]
-    = { { "png", "\x89PNG\r\n\x1a\n" }, { "jpeg", "\xff\xd8" }, { "gif", {} }, { "bmp", {} } };
+    = { { "png", pngSignature }, { "jpeg", "\xff\xd8" }, { "gif", {} }, { "bmp", {} } };
+
+// The PNG decoder sets aside and clears as much memory as a chunk declares before it reads the
+// chunk: a few bytes that declare hundreds of megabytes would cost that memory and seconds, none
+// of it spent reading. True when every chunk up to the last fits in the data.
+bool pngChunksFit(QByteArrayView png)
+{
+    constexpr qsizetype header = 8; // length and type; a CRC follows the data
+    for (qsizetype at = pngSignature.size(); png.size() - at >= header;) {
+        const quint32 length = qFromBigEndian<quint32>(png.data() + at);
+        if (length > png.size() - at - header - 4)
+            return false;
+        if (png.sliced(at + 4, 4) == "IEND")
+            return true;
+        at += header + length + 4;
+    }
+    return true;
+}
 
 qint64 threadCpuNs()
 {
@@ -92,6 +111,8 @@ std::optional<QImage> decodedImage(QByteArray bytes)
         return true;
     }();
     Q_UNUSED(limited);
+    if (bytes.startsWith(pngSignature) && !pngChunksFit(bytes))
+        return placeholderImage(); // as for any broken image
     for (const DecodedFormat &format : decodedFormats) {
         if (!bytes.startsWith(format.signature))
             continue;
