@@ -15,12 +15,17 @@ shift
 runtime=$(mktemp -d)
 chmod 700 "$runtime"
 pids=()
-cleanup() {
+# Ends the services, the last started first.
+stop_services() {
     local i
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do # the last started first
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
         # xmonad ends by the signal itself, with a status that is no failure of the session's.
         kill "${pids[i]}" 2>/dev/null && { wait "${pids[i]}" 2>/dev/null || true; }
     done
+    pids=()
+}
+cleanup() {
+    stop_services
     rm -rf "$runtime"
 }
 trap cleanup EXIT
@@ -33,35 +38,56 @@ start() {
     pids+=($!)
 }
 
-# Polls a condition for up to ten seconds; if it never holds, says which service failed, with
-# its log, and ends the session.
-await() {
-    local name=$1
-    shift
+# Polls a condition for up to ten seconds.
+poll() {
     for _ in $(seq 100); do
         "$@" && return 0
         sleep 0.1
     done
-    echo "session: $name did not start" >&2
-    cat "$runtime/$name.log" >&2
-    exit 1
+    return 1
+}
+
+# Says which service did not start, with the logs of all.
+report() {
+    echo "session: $1 did not start" >&2
+    tail -n +1 "$runtime"/*.log >&2
+}
+
+# Waits for a service's condition; if it never holds, reports it and ends the session.
+await() {
+    local name=$1
+    shift
+    poll "$@" || { report "$name"; exit 1; }
+}
+
+# Starts a virtual X display and the window manager KIND on it; fails if either does not answer.
+start_x() {
+    local kind=$1 wm=("$1")
+    # Xvfb picks a free display itself and writes its number to the file.
+    start xvfb Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$runtime/display"
+    poll test -s "$runtime/display" || { report xvfb; return 1; }
+    DISPLAY=:$(<"$runtime/display")
+    export DISPLAY QT_QPA_PLATFORM=xcb
+    poll eval 'xprop -root >/dev/null 2>&1' || { report xvfb; return 1; }
+    [[ $kind == x ]] && wm=(openbox --sm-disable)
+    start "$kind" "${wm[@]}"
+    # xmonad says nothing on the root window, and takes over the windows already shown as it starts.
+    [[ $kind == xmonad ]] && return 0
+    poll eval 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q ATOM' || { report "$kind"; return 1; }
 }
 
 export XDG_RUNTIME_DIR=$runtime
 unset DISPLAY WAYLAND_DISPLAY XAUTHORITY QT_QPA_PLATFORM
 case $kind in
 x | ratpoison | xmonad | spectrwm)
-    # Xvfb picks a free display itself and writes its number to the file.
-    start xvfb Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$runtime/display"
-    await xvfb test -s "$runtime/display"
-    DISPLAY=:$(<"$runtime/display")
-    export DISPLAY QT_QPA_PLATFORM=xcb
-    wm=("$kind")
-    [[ $kind == x ]] && wm=(openbox --sm-disable)
-    start "$kind" "${wm[@]}"
-    # xmonad says nothing on the root window, and takes over the windows already shown as it starts.
-    [[ $kind == xmonad ]] ||
-        await "$kind" eval 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q ATOM'
+    # Once in a CI run the window manager found no display that Xvfb had just announced; start
+    # the two afresh rather than fail a test that never ran.
+    for attempt in 1 2 3; do
+        start_x "$kind" && break
+        stop_services
+        ((attempt < 3)) || exit 1
+        echo "session: starting $kind again" >&2
+    done
     ;;
 gnome)
     export DBUS_SESSION_BUS_ADDRESS=unix:path=$runtime/bus
