@@ -38,26 +38,18 @@ start() {
     pids+=($!)
 }
 
-# Polls a condition for up to ten seconds.
-poll() {
+# Polls a service's condition for up to ten seconds; if it never holds, says which service did
+# not start, with the logs of all.
+expect() {
+    local name=$1
+    shift
     for _ in $(seq 100); do
         "$@" && return 0
         sleep 0.1
     done
-    return 1
-}
-
-# Says which service did not start, with the logs of all.
-report() {
-    echo "session: $1 did not start" >&2
+    echo "session: $name did not start" >&2
     tail -n +1 "$runtime"/*.log >&2
-}
-
-# Waits for a service's condition; if it never holds, reports it and ends the session.
-await() {
-    local name=$1
-    shift
-    poll "$@" || { report "$name"; exit 1; }
+    return 1
 }
 
 # Starts a virtual X display and the window manager KIND on it; fails if either does not answer.
@@ -65,15 +57,15 @@ start_x() {
     local kind=$1 wm=("$1")
     # Xvfb picks a free display itself and writes its number to the file.
     start xvfb Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$runtime/display"
-    poll test -s "$runtime/display" || { report xvfb; return 1; }
+    expect xvfb test -s "$runtime/display" || return 1
     DISPLAY=:$(<"$runtime/display")
     export DISPLAY QT_QPA_PLATFORM=xcb
-    poll eval 'xprop -root >/dev/null 2>&1' || { report xvfb; return 1; }
+    expect xvfb eval 'xprop -root >/dev/null 2>&1' || return 1
     [[ $kind == x ]] && wm=(openbox --sm-disable)
     start "$kind" "${wm[@]}"
     # xmonad says nothing on the root window, and takes over the windows already shown as it starts.
     [[ $kind == xmonad ]] && return 0
-    poll eval 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q ATOM' || { report "$kind"; return 1; }
+    expect "$kind" eval 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q ATOM' || return 1
 }
 
 export XDG_RUNTIME_DIR=$runtime
@@ -92,10 +84,11 @@ x | ratpoison | xmonad | spectrwm)
 gnome)
     export DBUS_SESSION_BUS_ADDRESS=unix:path=$runtime/bus
     start dbus dbus-daemon --session --nofork --nopidfile --address="$DBUS_SESSION_BUS_ADDRESS"
-    await dbus test -S "$runtime/bus"
+    expect dbus test -S "$runtime/bus" || exit 1
     start mutter mutter --wayland --headless --virtual-monitor 1920x1080 \
         --wayland-display=wayland-velmoran
-    await mutter eval 'test -S "$runtime/wayland-velmoran" && grep -q "Using public X11 display" "$runtime/mutter.log"'
+    expect mutter eval 'test -S "$runtime/wayland-velmoran" &&
+        grep -q "Using public X11 display" "$runtime/mutter.log"' || exit 1
     DISPLAY=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$runtime/mutter.log")
     XAUTHORITY=$(find "$runtime" -maxdepth 1 -name '.mutter-Xwaylandauth.*' | head -n1)
     export DISPLAY XAUTHORITY WAYLAND_DISPLAY=wayland-velmoran XDG_SESSION_TYPE=wayland
@@ -103,7 +96,7 @@ gnome)
 weston)
     start weston weston --backend=headless-backend.so --socket=wayland-velmoran --idle-time=0 \
         --no-config --width=1920 --height=1080
-    await weston test -S "$runtime/wayland-velmoran"
+    expect weston test -S "$runtime/wayland-velmoran" || exit 1
     export WAYLAND_DISPLAY=wayland-velmoran QT_QPA_PLATFORM=wayland
     ;;
 *)
