@@ -15,8 +15,8 @@ private slots:
     void unconvertibleValuesLoad();
     void confirmedDialogWritesAllSix_data();
     void confirmedDialogWritesAllSix();
-    void unwritableStoreWarns_data() { confirmedDialogWritesAllSix_data(); }
-    void unwritableStoreWarns();
+    void warnsExactlyWhenNotStored_data();
+    void warnsExactlyWhenNotStored();
     void unconfirmedDialogWritesNothing_data();
     void unconfirmedDialogWritesNothing();
     void saveWritesBackWhatWasLoaded();
@@ -101,30 +101,50 @@ void TestSettingsStore::confirmedDialogWritesAllSix()
     QCOMPARE(settings.value("ui/comment").toString(), probe().comment());
 }
 
-// A folder left to another user, or a full disk: the change holds while the sign runs, and the
-// user hears of it at every confirmation.
-void TestSettingsStore::unwritableStoreWarns()
+void TestSettingsStore::warnsExactlyWhenNotStored_data()
+{
+    QTest::addColumn<QByteArray>("slot");
+    QTest::addColumn<bool>("stored");
+    for (const char *slot : { "showCustomTextDialog", "showCommentDialog", "showSettingsDialog" }) {
+        QTest::addRow("%s, a file where the store's folder belongs", slot)
+            << QByteArray(slot) << false;
+        QTest::addRow("%s, a folder where the organisation's file belongs", slot)
+            << QByteArray(slot) << true;
+    }
+}
+
+// Neither can root write a store whose folder is a file, nor read an organisation's file that is a
+// folder, which the sign only reads: the change holds while the sign runs, and the user hears of
+// it at every confirmation that the file did not take.
+void TestSettingsStore::warnsExactlyWhenNotStored()
 {
     QFETCH(QByteArray, slot);
-    // A file where the store's folder belongs: not even root can write the store.
-    QFile blocker(QFileInfo(settings.filePath()).path());
-    QVERIFY(QDir(blocker.fileName()).removeRecursively() && blocker.open(QIODevice::WriteOnly));
-    const auto unblock = qScopeGuard([&] { blocker.remove(); });
+    QFETCH(bool, stored);
+    const QString folder = QFileInfo(settings.filePath()).path();
+    QFile blocker(stored ? folder + ".conf" : folder);
+    QVERIFY(QDir(blocker.fileName()).removeRecursively()
+        && (stored ? QDir().mkpath(blocker.fileName()) : blocker.open(QIODevice::WriteOnly)));
+    const auto unblock
+        = qScopeGuard([&] { QDir(blocker.fileName()).removeRecursively(), blocker.remove(); });
+    probe().normalFontSize() = 21;
     for (int confirmation = 0; confirmation < 2; ++confirmation) {
-        QTest::ignoreMessage(QtWarningMsg,
-            QRegularExpression("^Velmoran could not write its settings to .*/Velmoran/"
-                               "Brisquel.conf: the change holds until Velmoran closes.$"));
+        if (!stored)
+            QTest::ignoreMessage(QtWarningMsg,
+                QRegularExpression("^Velmoran could not write its settings to .*/Velmoran/"
+                                   "Brisquel.conf: the change holds until Velmoran closes.$"));
         const QString opened = answerModal<QDialog>([&] { probe().call(slot); },
             [](QDialog *modal) {
                 if (auto *input = qobject_cast<QInputDialog *>(modal))
-                    input->setTextValue(QStringLiteral("new"));
+                    input->setTextValue(QStringLiteral("new, and more"));
                 modal->accept();
             });
-        QVERIFY2(opened.endsWith(", then Settings Warning"), qPrintable(opened));
+        QCOMPARE(opened.endsWith(", then Settings Warning"), !stored);
     }
     QVERIFY(label()->text().contains(probe().customText() + " at "));
     QVERIFY(label()->text().contains(probe().comment() + "</div>"));
-    QCOMPARE(blocker.size(), 0);
+    QFile store(settings.filePath());
+    QCOMPARE(
+        store.open(QIODevice::ReadOnly) && store.readAll().contains("normalFontSize=21"), stored);
 }
 
 void TestSettingsStore::unconfirmedDialogWritesNothing_data()

@@ -12,6 +12,10 @@
 #include <QSpinBox>
 #include <QTimer>
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 namespace {
 
 const QString organizationName = QStringLiteral("Velmoran");
@@ -42,6 +46,19 @@ void warnUnsaved(QWidget *window, const QString &storePath)
     qWarning().noquote() << text;
     QMessageBox::warning(
         window, QStringLiteral("Settings Warning"), text, QMessageBox::Ok, QMessageBox::NoButton);
+}
+
+// Whether the per-user file holds what was written. Opened by its name, the store reads that file
+// alone: an error met reading the organisation's file tells nothing of the write. The toolkit keeps
+// the values of a write that failed in its shared copy of the file, where a reader would find them,
+// and writes them again as it opens: its status tells whether the file took them this time.
+template<typename Values> bool storeHolds(const QString &path, const Values &values)
+{
+    const QSettings written(path, QSettings::NativeFormat);
+    return written.status() == QSettings::NoError
+        && std::all_of(std::cbegin(values), std::cend(values), [&](const auto &entry) {
+               return written.value(entry.first).toString() == entry.second.toString();
+           });
 }
 
 } // namespace
@@ -128,16 +145,18 @@ void MainWindow::loadSettings()
 
 void MainWindow::saveSettings()
 {
-    QSettings settings(organizationName, applicationName);
-    settings.setValue(minSpeedKey, minSpeed);
-    settings.setValue(maxSpeedKey, maxSpeed);
-    settings.setValue(customTextKey, customText);
-    settings.setValue(commentKey, comment);
-    settings.setValue(normalFontSizeKey, normalFontSize);
-    settings.setValue(fullscreenFontSizeKey, fullscreenFontSize);
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        warnUnsaved(this, settings.fileName());
+    const std::pair<QString, QVariant> values[] = { { minSpeedKey, minSpeed },
+        { maxSpeedKey, maxSpeed }, { customTextKey, customText }, { commentKey, comment },
+        { normalFontSizeKey, normalFontSize }, { fullscreenFontSizeKey, fullscreenFontSize } };
+    QString storePath;
+    {
+        QSettings settings(organizationName, applicationName);
+        for (const auto &[key, value] : values)
+            settings.setValue(key, value);
+        storePath = settings.fileName();
+    } // written as it closes
+    if (!storeHolds(storePath, values))
+        warnUnsaved(this, storePath);
 }
 
 void MainWindow::showSettingsDialog()
