@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 
 namespace {
 
@@ -121,12 +122,22 @@ Check checkFile(const QByteArray &name, const Signature &known)
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0)
         return { {}, false, QByteArray() };
+    const int openLimit = int(std::min<long>(::sysconf(_SC_OPEN_MAX), INT_MAX));
     const pid_t checker = ::fork();
     if (checker == 0) {
-        // Nothing of the program's, its display's connection above all, is kept open by a
-        // checker that a file system holds.
+        // Nothing of the program's is kept open by a checker that a file system holds: not its
+        // display's connection, nor its output, which a terminal or a launcher reads to its end.
         ::dup2(ends[1], 3);
-        ::close_range(4, ~0U, 0);
+        for (int standard = 0; standard < 3; ++standard)
+            ::close(standard);
+        if (::open("/dev/null", O_RDWR) == 0) {
+            ::dup2(0, 1);
+            ::dup2(0, 2);
+        }
+        if (::close_range(4, ~0U, 0) != 0) { // a kernel older than 5.9
+            for (int descriptor = 4; descriptor < openLimit; ++descriptor)
+                ::close(descriptor);
+        }
         answerCheck(3, name.constData(), known);
     }
     ::close(ends[1]);
@@ -135,7 +146,7 @@ Check checkFile(const QByteArray &name, const Signature &known)
     int status = 0;
     while (checker > 0 && ::waitpid(checker, &status, 0) < 0 && errno == EINTR) { }
     if (checker > 0 && !(WIFEXITED(status) && WEXITSTATUS(status) == 0) && check.bytes)
-        check.bytes = QByteArray(); // the file could not be read through
+        check = { {}, false, QByteArray() }; // not read through: read again at the next check
     return check;
 }
 
