@@ -10,11 +10,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$root/scripts/packages.sh"
 
 "$root/scripts/deps.sh" "${build_packages[@]}" "${display_packages[@]}" "${test_packages[@]}" \
-    libxcb1-dev valgrind
+    valgrind
 build=$root/build
-if [[ -f $build/CMakeCache.txt ]]; then
-    cmake "$build" >/dev/null # picks up xcb if it has just been installed
-fi
 "$root/scripts/build.sh"
 
 echo "Velmoran against the bare programs ($(nproc) cores, $(date -u +%F)):"

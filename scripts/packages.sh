@@ -1,6 +1,7 @@
 # The Debian packages each command needs; sourced by the scripts beside this file.
 # shellcheck disable=SC2034
-build_packages=(cmake make g++ qt6-base-dev qt6-base-dev-tools libgl-dev librsvg2-bin)
+build_packages=(cmake make g++ pkgconf qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
+    librsvg2-bin)
 display_packages=(xvfb xauth openbox x11-utils xdotool wmctrl imagemagick fonts-dejavu-core
     fonts-vlgothic)
 # The SVG image plugin that desktops carry, so that the tests meet the drawings that users' texts

@@ -1,18 +1,15 @@
 #include "mainwindow.h"
 #include "showntext.h"
+#include "windowsystem.h"
 
 #include <QInputDialog>
 #include <QLabel>
-#include <QScreen>
-#include <QTimer>
 
 #include <optional>
 
 namespace {
 
 constexpr QSize windowModeSize(280, 150);
-// A desktop makes a window full screen within this, or not at all.
-constexpr int fullScreenAnswerMs = 1000;
 
 int currentFontSize(const QWidget *window, int normalSize, int fullscreenSize)
 {
@@ -33,25 +30,6 @@ void showWindowMode(QWidget *window)
     window->showNormal();
     window->setMinimumSize(windowModeSize);
     window->setMaximumSize(windowModeSize);
-}
-
-// Calls `refused` once the desktop has had time to make the window full screen, unless it did; a
-// new request restarts the wait.
-template<typename Refused> void awaitFullScreen(QWidget *window, Refused refused)
-{
-    const QString name = QStringLiteral("fullScreenWait");
-    auto *wait = window->findChild<QTimer *>(name, Qt::FindDirectChildrenOnly);
-    if (!wait) {
-        wait = new QTimer(window);
-        wait->setObjectName(name);
-        wait->setSingleShot(true);
-        QObject::connect(wait, &QTimer::timeout, window, [window, refused] {
-            const QScreen *shownOn = window->screen();
-            if (window->isFullScreen() && shownOn && window->size() != shownOn->size())
-                refused();
-        });
-    }
-    wait->start(fullScreenAnswerMs);
 }
 
 // The text dialogs' common shape: the entered text when OK was pressed, nothing otherwise.
@@ -106,19 +84,11 @@ void MainWindow::toggleFullscreen()
     try {
         if (isFullScreen()) {
             showWindowMode(this);
-        } else {
+        } else if (grantsFullScreen(windowHandle())) {
             setMinimumSize(0, 0);
             setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
             showFullScreen();
-            // A desktop without full screen leaves the window as it was: so does the sign, and
-            // the next press asks again.
-            awaitFullScreen(this, [this] {
-                showWindowMode(this);
-                updateFontSize();
-                --elapsedSeconds; // the time shown again, at the window's size
-                updateTimeDisplay();
-            });
-        }
+        } // else the small window stays as it was, where a request would go unanswered
         updateFontSize();
     } catch (...) {
     }
