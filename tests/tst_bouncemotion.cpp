@@ -1,5 +1,7 @@
 #include "testsupport.h"
 
+#include <QMessageBox>
+#include <QMoveEvent>
 #include <QScreen>
 #include <QTimer>
 #include <qpa/qplatformscreen.h>
@@ -83,6 +85,63 @@ void stage(MainWindowProbe &probe, QPointF position, QPointF velocity)
     probe.dvdVelocityY() = velocity.y();
 }
 
+// How a desktop answers the window's moves, after the steps that ask, as a window system does.
+enum class Answer { Follows, PutsBack, Tiles, PausesThenTakesAll };
+
+class Desktop : public QObject
+{
+public:
+    Desktop(QWidget *window, Answer answer)
+        : answer(answer)
+        , window(window)
+    {
+        window->installEventFilter(this);
+        window->windowHandle()->installEventFilter(this);
+        pause.setRemainingTime(3000);
+    }
+
+    Answer answer;
+    int hides = 0;
+    static inline int spansJudged = 0; // as the sign logs them
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        hides += watched == window && event->type() == QEvent::Hide;
+        if (watched == window || event->type() != QEvent::Move || answer == Answer::Follows)
+            return false;
+        const QPoint at = static_cast<QMoveEvent *>(event)->pos();
+        if (answer != Answer::PausesThenTakesAll) {
+            if (at != ownPlace)
+                tell(ownPlace, answer == Answer::Tiles ? QSize(600, 400) : window->size());
+        } else if (pause.hasExpired()) {
+            answer = Answer::Follows; // and takes the moves of its pause one by one
+            for (const QPoint &asked : std::as_const(held))
+                tell(asked, window->size());
+        } else if (at != held.value(0, at) || held.isEmpty()) {
+            held.append(at);
+            tell(held.first(), window->size()); // where the pause found the window
+        }
+        return false;
+    }
+
+private:
+    void tell(QPoint at, QSize size)
+    {
+        QWindowSystemInterface::handleGeometryChange(window->windowHandle(), QRect(at, size));
+    }
+
+    QWidget *window;
+    const QPoint ownPlace { 100, 100 };
+    QDeadlineTimer pause;
+    QList<QPoint> held;
+};
+
+void countSpans(QtMsgType, const QMessageLogContext &context, const QString &)
+{
+    Desktop::spansJudged += qstrcmp(context.category, "velmoran.placement") == 0;
+}
+
 } // namespace
 
 class TestBounceMotion : public WindowTest
@@ -109,6 +168,8 @@ private slots:
     void toggleStopsAndRestartsWithNewStart();
     void followsThePrimaryScreen();
     void platformCheckAcceptsOffscreen();
+    void placementWatch_data();
+    void placementWatch();
 };
 
 void TestBounceMotion::speedDrawReplays_data()
@@ -373,6 +434,54 @@ void TestBounceMotion::platformCheckAcceptsOffscreen()
     probe().call("checkPlatformSupport");
     QVERIFY(probe().canPositionWindow());
     QVERIFY(!QApplication::activeModalWidget());
+}
+
+void TestBounceMotion::placementWatch_data()
+{
+    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<int>("maxSpeed");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("follows") << Answer::Follows << 4 << false;
+    QTest::newRow("follows across the screen at each step") << Answer::Follows << intMax << false;
+    QTest::newRow("puts it back at one place") << Answer::PutsBack << 4 << true;
+    QTest::newRow("keeps it in a tile") << Answer::Tiles << 4 << true;
+    QTest::newRow("answers nothing for 3 s, then follows")
+        << Answer::PausesThenTakesAll << 4 << false;
+}
+
+// The sign holds to a verdict over three spans of its steps: it warns then, or never.
+void TestBounceMotion::placementWatch()
+{
+    QFETCH(Answer, answer);
+    QFETCH(int, maxSpeed);
+    QFETCH(bool, kept);
+    // The window system's answers as they come, after the steps that ask.
+    QWindowSystemInterface::setSynchronousWindowSystemEvents(false);
+    const auto synchronous
+        = qScopeGuard([] { QWindowSystemInterface::setSynchronousWindowSystemEvents(true); });
+    settings.write({ { "dvd/maxSpeed", maxSpeed } });
+    window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window()));
+    Desktop desktop(&window(), answer);
+    QLoggingCategory::setFilterRules("velmoran.placement.debug=true");
+    const QtMessageHandler before = qInstallMessageHandler(countSpans);
+    const auto restore = qScopeGuard([&] { qInstallMessageHandler(before); });
+    const auto warnings = [this] {
+        return window().findChildren<QMessageBox *>("stillDesktopWarning").size();
+    };
+    for (const bool askedAgain : { false, true }) {
+        Desktop::spansJudged = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(Desktop::spansJudged >= 3, 15000);
+        QTRY_COMPARE(warnings(), kept ? 1 : 0);
+        QCOMPARE(desktop.hides, answer == Answer::Tiles ? 1 : 0);
+        const QPoint at = window().pos();
+        QTRY_COMPARE(window().pos() != at, !kept || askedAgain);
+        if (!kept || askedAgain)
+            return;
+        desktop.answer = Answer::Follows; // D, D: the desktop is asked again, and now follows
+        probe().call("toggleDVDMode");
+        probe().call("toggleDVDMode");
+    }
 }
 
 QTEST_MAIN(TestBounceMotion)

@@ -1,17 +1,20 @@
 #include "mainwindow.h"
+#include "windowsystem.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QHash>
+#include <QLoggingCategory>
 #include <QMessageBox>
-#include <QMoveEvent>
-#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <ctime>
+#include <limits>
+#include <utility>
 
 namespace {
 
@@ -21,13 +24,27 @@ const QString waylandWarning
                      "or use X11 session for full functionality.");
 const QString stillDesktopWarning
     = QStringLiteral("This desktop keeps the window where it places it: it cannot bounce here.\n"
+                     "Press D twice to ask the desktop again.\n"
                      "For the bouncing, use a desktop that lets windows place themselves,\n"
                      "such as GNOME, KDE Plasma, Xfce, MATE, Cinnamon or i3.");
 
-// About two seconds of steps: in each such round, a desktop that keeps the window where it put it
-// puts it back there at most steps, one that holds it back now and then, as at a screen edge, at a
-// few.
-constexpr int stepsPerRound = 120;
+Q_LOGGING_CATEGORY(lcPlacement, "velmoran.placement", QtWarningMsg)
+
+// The desktop is judged by where it shows the window at the end of each span of this much time
+// counted while the window is exposed and asked to move.
+constexpr qint64 spanMs = 2000;
+// Of a late step, no more counts: the rest was time that the sign was away, off or not shown.
+constexpr qint64 longestStepMs = 250;
+// Shown where the desktop chose at the end of so many spans running, some six seconds, the window
+// is kept there: longer than a user holds it by its title.
+constexpr int spansToJudge = 3;
+// At least the last 16 s of steps: a window manager back from a pause takes the moves of its
+// pause one by one.
+constexpr int placesRemembered = 1024;
+// The window system may round a place asked for in the window's own units.
+constexpr int placeTolerance = 2;
+// Where no window is ever asked to go, and far enough from any place to measure the way in an int.
+constexpr QPoint nowhere(std::numeric_limits<int>::min() / 4, std::numeric_limits<int>::min() / 4);
 
 void warnOfPlatform(QWidget *window, const QString &text)
 {
@@ -35,9 +52,21 @@ void warnOfPlatform(QWidget *window, const QString &text)
         window, QStringLiteral("Platform Warning"), text, QMessageBox::Ok, QMessageBox::NoButton);
 }
 
-// Tells a desktop that keeps the window at a place of its own from one that places it where the
-// steps ask. Such a desktop may take each move for a moment before it puts the window back; a busy
-// one places it a few steps late. The window system reports every place as it is taken.
+// Left open beside the window, whose close button still ends the sign.
+void warnOfStillDesktop(QWidget *window)
+{
+    auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Platform Warning"),
+        stillDesktopWarning, QMessageBox::Ok, window);
+    box->setObjectName(QStringLiteral("stillDesktopWarning"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
+// Tells a desktop that keeps the window at a place or in a size of its own (ratpoison and sway put
+// it back at their place, spectrwm keeps it in the tile that it gave) from one that places it
+// where the steps ask, however late: a desktop that pauses leaves the window at a place asked for,
+// and then takes the moves asked meanwhile.
 class PlacementWatch : public QObject
 {
     Q_OBJECT
@@ -47,41 +76,76 @@ public:
         : QObject(window)
         , window(window)
     {
+        asked.fill(nowhere);
+        clock.start();
     }
 
-    // Notes a step that asked for a move; true once the desktop has put the window back at one
-    // place at half the steps of a round, or has told of a new place at few of them.
-    bool heldAfterStep()
+    bool keepsWindow() const { return kept; }
+    // The size of its own that the desktop gave the window, as a tiling one gives a tile.
+    bool gaveOtherSize() const { return shown.size() != window->minimumSize(); }
+    // True the first time in a run that the window is found kept.
+    bool firstVerdict() { return !std::exchange(warned, true); }
+
+    // Notes a step that asks for the window at `target`; true as the desktop is found to keep it.
+    bool keptAfterAsking(const QPoint &target)
     {
-        if (reporter != window->windowHandle()) { // made as the window is first shown
-            reporter = window->windowHandle();
-            reporter->installEventFilter(this);
-        }
-        if (++steps < stepsPerRound)
+        const qint64 now = clock.elapsed();
+        QWindow *handle = window->windowHandle();
+        if (handle && handle->isExposed())
+            counted += std::min(now - lastStep, longestStepMs);
+        lastStep = now;
+        asked[nextAsked] = target;
+        nextAsked = (nextAsked + 1) % placesRemembered;
+        if (counted < spanMs)
             return false;
-        int all = 0;
-        for (const int atPlace : std::as_const(reports))
-            all += atPlace;
-        const auto most = std::max_element(reports.cbegin(), reports.cend());
-        const bool held = all < stepsPerRound / 4 || *most >= stepsPerRound / 2;
-        steps = 0;
-        reports.clear();
-        return held;
+        counted = 0;
+        judge(shownGeometry(handle));
+        return kept;
     }
 
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
+    // Drops the verdict and its evidence: the desktop is judged afresh.
+    void askAgain()
     {
-        if (event->type() == QEvent::Move && event->spontaneous())
-            ++reports[static_cast<QMoveEvent *>(event)->pos()];
-        return false;
+        kept = false;
+        spansKept = 0;
+        counted = 0;
     }
 
 private:
+    bool wasAsked(const QPoint &place) const
+    {
+        return std::any_of(asked.cbegin(), asked.cend(), [&](const QPoint &target) {
+            return (target - place).manhattanLength() <= placeTolerance;
+        });
+    }
+
+    // Where the desktop shows the window, and in what size, keeps what it was found to be while
+    // the window stays there, however long ago the sign asked for that place.
+    void judge(const QRect &now)
+    {
+        if (now != shown) {
+            ownGeometry = now.size() != window->minimumSize() || !wasAsked(now.topLeft());
+            spansKept = 0;
+        }
+        shown = now;
+        spansKept = ownGeometry ? spansKept + 1 : 0;
+        kept = spansKept >= spansToJudge;
+        qCDebug(lcPlacement).nospace()
+            << "shown at " << shown << (ownGeometry ? ", as the desktop chose" : ", as asked")
+            << (kept ? ": the window is kept there" : "");
+    }
+
     QWidget *window;
-    QPointer<QWindow> reporter;
-    int steps = 0;
-    QHash<QPoint, int> reports; // in this round, by place
+    QElapsedTimer clock;
+    qint64 lastStep = 0;
+    qint64 counted = 0; // of this span
+    std::array<QPoint, placesRemembered> asked {};
+    int nextAsked = 0;
+    QRect shown; // at the end of the last span
+    bool ownGeometry = false;
+    int spansKept = 0;
+    bool kept = false;
+    bool warned = false;
 };
 
 // The window's watch, made with its first start.
@@ -172,15 +236,19 @@ void MainWindow::moveDVD()
     // The window manager places a full-screen window; moving it would drop it back to normal.
     if (isFullScreen())
         return;
+    PlacementWatch *watch = placementWatch(this);
+    if (watch->keepsWindow())
+        return;
     const QPoint target(static_cast<int>(nx), static_cast<int>(ny));
-    // Only a window on screen, asked to go somewhere new, is placed by the desktop.
-    if (isVisible() && !isMinimized() && target != pos() && placementWatch(this)->heldAfterStep()) {
-        canPositionWindow = false; // before the warning, whose loop runs further steps
-        // A tiling desktop answers each move with the place and size asked for, though it gave the
-        // window a tile of its own; shown afresh, the window learns the tile and fills it.
-        hide();
-        show();
-        warnOfPlatform(this, stillDesktopWarning);
+    if (watch->keptAfterAsking(target)) {
+        // A tiling desktop answers each move with the size asked for, though it gave the window a
+        // tile of its own; shown afresh, the window learns the tile and fills it.
+        if (watch->gaveOtherSize()) {
+            hide();
+            show();
+        }
+        if (watch->firstVerdict())
+            warnOfStillDesktop(this);
         return;
     }
     move(target);
@@ -191,6 +259,7 @@ void MainWindow::toggleDVDMode()
     dvdModeEnabled = !dvdModeEnabled;
     try {
         if (dvdModeEnabled) {
+            placementWatch(this)->askAgain();
             setupDVD();
             moveTimer->start(); // keeps the 16 ms step set at construction
         } else {

@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <cstdio>
 #include <unistd.h>
 
 QString runTool(const QString &program, const QStringList &arguments, int timeoutMs)
@@ -30,9 +31,21 @@ Desktop::Desktop()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), home.path());
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
+    environment.insert(
+        QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("velmoran.placement.debug=true"));
     app.setProcessEnvironment(environment);
-    app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    app.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+    QObject::connect(&app, &QProcess::readyReadStandardError, [this] {
+        const QByteArray read = app.readAllStandardError();
+        errors += read;
+        std::fwrite(read.constData(), 1, size_t(read.size()), stderr);
+    });
     app.setProgram(QStringLiteral(VELMORAN_BINARY));
+}
+
+int Desktop::spansJudged() const
+{
+    return int(errors.count("velmoran.placement: shown at"));
 }
 
 Desktop::~Desktop()

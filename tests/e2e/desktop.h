@@ -22,6 +22,7 @@ public:
     void requestClose() const; // as the window manager's close button does
     int exitCode(); // once the program has ended by itself, within seconds; else -1
     bool isRunning() const { return app.state() != QProcess::NotRunning; }
+    int spansJudged() const; // of the desktop's placing, as the program logs them
     qint64 processId() const { return app.processId(); }
 
     QString windowId() const { return window; }
@@ -46,6 +47,7 @@ public:
 private:
     QTemporaryDir home;
     QProcess app;
+    QByteArray errors; // the program's standard error, which is passed on as well
     QString window;
 };
 
