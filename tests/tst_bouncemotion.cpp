@@ -87,59 +87,54 @@ void stage(MainWindowProbe &probe, QPointF position, QPointF velocity)
 
 // How a desktop answers the window's moves, after the steps that ask, as a window system does.
 enum class Answer { Follows, PutsBack, Tiles, PausesThenTakesAll };
+int spansJudged = 0; // as the sign logs them
 
-class Desktop : public QObject
+struct Desktop : QObject
 {
-public:
     Desktop(QWidget *window, Answer answer)
         : answer(answer)
         , window(window)
     {
         window->installEventFilter(this);
         window->windowHandle()->installEventFilter(this);
-        pause.setRemainingTime(3000);
     }
 
-    Answer answer;
-    int hides = 0;
-    static inline int spansJudged = 0; // as the sign logs them
-
-protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         hides += watched == window && event->type() == QEvent::Hide;
-        if (watched == window || event->type() != QEvent::Move || answer == Answer::Follows)
+        if (watched == window || event->type() != QEvent::Move)
             return false;
         const QPoint at = static_cast<QMoveEvent *>(event)->pos();
-        if (answer != Answer::PausesThenTakesAll) {
-            if (at != ownPlace)
-                tell(ownPlace, answer == Answer::Tiles ? QSize(600, 400) : window->size());
-        } else if (pause.hasExpired()) {
+        const bool pausing = answer == Answer::PausesThenTakesAll;
+        if (pausing && pause.hasExpired()) {
             answer = Answer::Follows; // and takes the moves of its pause one by one
             for (const QPoint &asked : std::as_const(held))
-                tell(asked, window->size());
-        } else if (at != held.value(0, at) || held.isEmpty()) {
+                tell(asked);
+        } else if (pausing && (held.isEmpty() || at != held.first())) {
             held.append(at);
-            tell(held.first(), window->size()); // where the pause found the window
+            tell(held.first()); // where the pause found the window
+        } else if (answer != Answer::Follows && !pausing && at != QPoint(100, 100)) {
+            tell(QPoint(100, 100)); // its own place
         }
         return false;
     }
 
-private:
-    void tell(QPoint at, QSize size)
+    void tell(QPoint at)
     {
+        const QSize size = answer == Answer::Tiles ? QSize(600, 400) : window->size();
         QWindowSystemInterface::handleGeometryChange(window->windowHandle(), QRect(at, size));
     }
 
+    Answer answer;
     QWidget *window;
-    const QPoint ownPlace { 100, 100 };
-    QDeadlineTimer pause;
+    int hides = 0;
+    QDeadlineTimer pause { 3000 };
     QList<QPoint> held;
 };
 
 void countSpans(QtMsgType, const QMessageLogContext &context, const QString &)
 {
-    Desktop::spansJudged += qstrcmp(context.category, "velmoran.placement") == 0;
+    spansJudged += qstrcmp(context.category, "velmoran.placement") == 0;
 }
 
 } // namespace
@@ -470,8 +465,8 @@ void TestBounceMotion::placementWatch()
         return window().findChildren<QMessageBox *>("stillDesktopWarning").size();
     };
     for (const bool askedAgain : { false, true }) {
-        Desktop::spansJudged = 0;
-        QTRY_VERIFY_WITH_TIMEOUT(Desktop::spansJudged >= 3, 15000);
+        spansJudged = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(spansJudged >= 3, 15000);
         QTRY_COMPARE(warnings(), kept ? 1 : 0);
         QCOMPARE(desktop.hides, answer == Answer::Tiles ? 1 : 0);
         const QPoint at = window().pos();
