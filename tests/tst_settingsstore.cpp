@@ -2,6 +2,7 @@
 
 #include <QInputDialog>
 #include <QLabel>
+#include <QLockFile>
 #include <QScopeGuard>
 
 class TestSettingsStore : public WindowTest
@@ -17,6 +18,7 @@ private slots:
     void confirmedDialogWritesAllSix();
     void warnsExactlyWhenNotStored_data();
     void warnsExactlyWhenNotStored();
+    void heldLockHoldsOnlyTheWrite();
     void unconfirmedDialogWritesNothing_data();
     void unconfirmedDialogWritesNothing();
     void saveWritesBackWhatWasLoaded();
@@ -145,6 +147,24 @@ void TestSettingsStore::warnsExactlyWhenNotStored()
     QFile store(settings.filePath());
     QCOMPARE(
         store.open(QIODevice::ReadOnly) && store.readAll().contains("normalFontSize=21"), stored);
+}
+
+// A lock that another program holds beside the store, as long as it holds it.
+void TestSettingsStore::heldLockHoldsOnlyTheWrite()
+{
+    QVERIFY(QDir().mkpath(QFileInfo(settings.filePath()).path()));
+    QLockFile held(settings.filePath() + ".lock");
+    QVERIFY(held.lock());
+    const QString opened = answerModal<QInputDialog>([&] { probe().call("showCommentDialog"); },
+        [](QInputDialog *input) {
+            input->setTextValue(QStringLiteral("Hello"));
+            input->accept();
+        });
+    QCOMPARE(opened, QStringLiteral("コメント")); // and no warning
+    QVERIFY(!settings.exists());
+    held.unlock();
+    QTRY_COMPARE(settings.value("ui/comment").toString(), QStringLiteral("Hello"));
+    QVERIFY(!QApplication::activeModalWidget());
 }
 
 void TestSettingsStore::unconfirmedDialogWritesNothing_data()

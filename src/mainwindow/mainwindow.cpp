@@ -7,13 +7,18 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
+#include <QSemaphore>
 #include <QSettings>
 #include <QSpinBox>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <iterator>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -34,6 +39,8 @@ const QString defaultCustomText = QStringLiteral("Nothing to do");
 const QString defaultComment = QStringLiteral("...");
 constexpr int defaultNormalFontSize = 18;
 constexpr int defaultFullscreenFontSize = 72;
+// A write of the store that a local disk takes ends well within this.
+constexpr int storeWaitMs = 250;
 
 // A change confirmed in a dialog that the store did not take holds only while the sign runs: the
 // user is told at once, rather than finding the old values at the next start.
@@ -59,6 +66,45 @@ template<typename Values> bool storeHolds(const QString &path, const Values &val
         && std::all_of(std::cbegin(values), std::cend(values), [&](const auto &entry) {
                return written.value(entry.first).toString() == entry.second.toString();
            });
+}
+
+using StoredValues = QList<std::pair<QString, QVariant>>;
+
+// The store's path where the per-user file did not take the values; nothing where it did.
+QString unsavedStore(const StoredValues &values)
+{
+    QString path;
+    {
+        QSettings settings(organizationName, applicationName);
+        for (const auto &[key, value] : values)
+            settings.setValue(key, value);
+        path = settings.fileName();
+    } // written as it closes
+    return storeHolds(path, values) ? QString() : path;
+}
+
+// A write of the store, and who tells of a write that failed: the window while it still waits as
+// the write ends, else the write itself.
+struct StoreWrite
+{
+    enum State { Awaited, Abandoned, Ended };
+    StoredValues values;
+    QString unsaved;
+    QSemaphore ended;
+    std::atomic<State> state { Awaited };
+};
+
+// One write at a time, in the order confirmed. Never destroyed: a write that a file holds may end
+// after the program has begun to end.
+QThreadPool &storeWriter()
+{
+    static QThreadPool *const writer = [] {
+        auto *pool = new QThreadPool;
+        pool->setMaxThreadCount(1);
+        pool->setExpiryTimeout(-1);
+        return pool;
+    }();
+    return *writer;
 }
 
 } // namespace
@@ -143,20 +189,32 @@ void MainWindow::loadSettings()
     fullscreenFontSize = settings.value(fullscreenFontSizeKey, defaultFullscreenFontSize).toInt();
 }
 
+// A lock file that another user left beside the store, or a home on a share that stopped
+// answering, holds whoever writes the store for long: it is written on a thread of its own, and the
+// window waits for it only a moment.
 void MainWindow::saveSettings()
 {
-    const std::pair<QString, QVariant> values[] = { { minSpeedKey, minSpeed },
-        { maxSpeedKey, maxSpeed }, { customTextKey, customText }, { commentKey, comment },
+    const auto write = std::make_shared<StoreWrite>();
+    write->values = { { minSpeedKey, minSpeed }, { maxSpeedKey, maxSpeed },
+        { customTextKey, customText }, { commentKey, comment },
         { normalFontSizeKey, normalFontSize }, { fullscreenFontSizeKey, fullscreenFontSize } };
-    QString storePath;
-    {
-        QSettings settings(organizationName, applicationName);
-        for (const auto &[key, value] : values)
-            settings.setValue(key, value);
-        storePath = settings.fileName();
-    } // written as it closes
-    if (!storeHolds(storePath, values))
-        warnUnsaved(this, storePath);
+    storeWriter().start([write, window = QPointer<QWidget>(this)] {
+        write->unsaved = unsavedStore(write->values);
+        const bool abandoned = write->state.exchange(StoreWrite::Ended) == StoreWrite::Abandoned;
+        write->ended.release();
+        if (abandoned && !write->unsaved.isEmpty() && QCoreApplication::instance()) {
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(), [window, path = write->unsaved] {
+                    if (window)
+                        warnUnsaved(window, path);
+                });
+        }
+    });
+    if (!write->ended.tryAcquire(1, storeWaitMs)
+        && write->state.exchange(StoreWrite::Abandoned) != StoreWrite::Ended)
+        return; // the write tells of itself as it ends
+    if (!write->unsaved.isEmpty())
+        warnUnsaved(this, write->unsaved);
 }
 
 void MainWindow::showSettingsDialog()
