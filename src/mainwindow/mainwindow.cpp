@@ -17,7 +17,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <iterator>
 #include <memory>
 #include <utility>
 
@@ -42,6 +41,8 @@ constexpr int defaultFullscreenFontSize = 72;
 // A write of the store that a local disk takes ends well within this.
 constexpr int storeWaitMs = 250;
 
+using StoredValues = QList<std::pair<QString, QVariant>>;
+
 // A change confirmed in a dialog that the store did not take holds only while the sign runs: the
 // user is told at once, rather than finding the old values at the next start.
 void warnUnsaved(QWidget *window, const QString &storePath)
@@ -59,16 +60,14 @@ void warnUnsaved(QWidget *window, const QString &storePath)
 // alone: an error met reading the organisation's file tells nothing of the write. The toolkit keeps
 // the values of a write that failed in its shared copy of the file, where a reader would find them,
 // and writes them again as it opens: its status tells whether the file took them this time.
-template<typename Values> bool storeHolds(const QString &path, const Values &values)
+bool storeHolds(const QString &path, const StoredValues &values)
 {
     const QSettings written(path, QSettings::NativeFormat);
     return written.status() == QSettings::NoError
-        && std::all_of(std::cbegin(values), std::cend(values), [&](const auto &entry) {
+        && std::all_of(values.cbegin(), values.cend(), [&](const auto &entry) {
                return written.value(entry.first).toString() == entry.second.toString();
            });
 }
-
-using StoredValues = QList<std::pair<QString, QVariant>>;
 
 // The store's path where the per-user file did not take the values; nothing where it did.
 QString unsavedStore(const StoredValues &values)
