@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QWindow>
 
+#ifdef VELMORAN_ASKS_X_SERVER
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -78,3 +79,17 @@ bool grantsFullScreen(QWindow *window)
     const int count = xcb_get_property_value_length(named.get()) / int(sizeof(xcb_atom_t));
     return std::find(atoms, atoms + count, fullScreen) != atoms + count;
 }
+
+#else // the toolkit's record, and its request, stand
+
+QRect shownGeometry(QWindow *window)
+{
+    return { window->framePosition(), window->size() };
+}
+
+bool grantsFullScreen(QWindow *)
+{
+    return true;
+}
+
+#endif

@@ -8,7 +8,8 @@ class QWindow;
 QT_END_NAMESPACE
 
 // What the desktop itself says of the window, where the toolkit keeps a record of its own. On X11
-// the X server and the window manager are asked; elsewhere the toolkit's record stands.
+// the X server and the window manager are asked; elsewhere, and in a build without the X client
+// library, the toolkit's record stands.
 
 // The window's frame position and client size as the window system shows them now. The toolkit
 // takes each place it asks for as the window's until the desktop tells of another: a desktop that
